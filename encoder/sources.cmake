@@ -1,0 +1,4 @@
+set(TOL_ENCODER_SOURCES
+  encoder/tolmalloc.cpp
+  encoder/exports_alloc.cpp
+)

@@ -1,0 +1,2 @@
+set(TOL_MEDIA_SOURCES
+)
