@@ -1,7 +1,6 @@
-# Codec core compiled into both libraries (tables, bit reader and writer,
-# inverse transform): the encoder and decoder share one definition.
-set(TOL_CODEC_SHARED_SOURCES
-)
-# Decoders and blitters, in tolutil only.
-set(TOL_DECODE_SOURCES
-)
+# decode/core/: the codec core compiled into both libraries (tables, bit
+# reader and writer, inverse transform), so that encoder and decoder share one
+# definition. decode/*.cpp: decoders and blitters, in tolutil only.
+# Files for one instruction set end in _sse2, _sse41 or _avx2.
+file(GLOB TOL_CODEC_SHARED_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/decode/core/*.cpp)
+file(GLOB TOL_DECODE_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/decode/*.cpp)

@@ -1,4 +1,3 @@
-set(TOL_ENCODER_SOURCES
-  encoder/tolmalloc.cpp
-  encoder/exports_alloc.cpp
-)
+# Every .cpp file of the folder belongs to the library (files for one
+# instruction set end in _sse2, _sse41 or _avx2 and get that set's flags).
+file(GLOB TOL_ENCODER_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/encoder/*.cpp)

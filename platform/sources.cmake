@@ -1,5 +1,3 @@
-set(TOL_PLATFORM_SOURCES
-  platform/os_posix.cpp
-  platform/profile_ini.cpp
-  platform/ui_terminal.cpp
-)
+# Every .cpp file of the folder belongs to the library (files for one
+# instruction set end in _sse2, _sse41 or _avx2 and get that set's flags).
+file(GLOB TOL_PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/*.cpp)
