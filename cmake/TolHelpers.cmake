@@ -10,6 +10,10 @@ function(tol_setup_warnings_and_sanitizers)
     add_compile_options(-fsanitize=${TOL_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
     add_link_options(-fsanitize=${TOL_SANITIZE})
   endif()
+  if(TOL_BUILD_FUZZERS)
+    # Coverage instrumentation for the library code the fuzz targets drive.
+    add_compile_options(-fsanitize=fuzzer-no-link)
+  endif()
 endfunction()
 
 # Common settings for code that goes into one of the two libraries.
@@ -27,16 +31,19 @@ function(tol_add_shared_copy target ns)
   tol_library_defaults(${target} ${ns})
 endfunction()
 
-# tol_add_test(name SOURCES ... LIBS ...): a GoogleTest program registered with CTest.
+# tol_add_test(name SOURCES ... LIBS ... [LABELS ...]): a GoogleTest program
+# registered with CTest. Label "threads" marks tests that the tsan preset runs.
 function(tol_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE TOL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                                              TOL_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus"
                                              TOL_VECTORS_DIR="${PROJECT_SOURCE_DIR}/../shared/vectors")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "TOL_TEST_TMP=${CMAKE_CURRENT_BINARY_DIR}/tmp")
+  file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/tmp)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                       PROPERTIES ENVIRONMENT "TOL_TEST_TMP=${CMAKE_CURRENT_BINARY_DIR}/tmp" LABELS "${T_LABELS}")
 endfunction()
 
 # Files named *_sse2.cpp, *_sse41.cpp, *_avx2.cpp hold kernels for one
