@@ -1,0 +1,68 @@
+// Small helpers shared by the test programs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace testutil {
+
+// A fresh, empty folder for the running test, removed when it goes out of scope.
+class TempDir {
+ public:
+  TempDir() {
+    const char* base = std::getenv("TOL_TEST_TMP");
+    std::filesystem::path root = base && *base ? base : std::filesystem::temp_directory_path();
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string leaf = info ? std::string(info->test_suite_name()) + "." + info->name() : "test";
+    for (char& c : leaf)
+      if (c == '/') c = '_';
+    path_ = root / (leaf + "." + std::to_string(::getpid()));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline std::vector<uint8_t> readFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline void writeFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Path of a file of the shared test corpus or of the conformance vectors;
+// empty when that folder is not there (a user's clone), so tests can skip.
+inline std::string corpusFile(const std::string& rel) {
+  std::filesystem::path p = std::filesystem::path(TOL_CORPUS_DIR) / rel;
+  return std::filesystem::exists(p) ? p.string() : std::string();
+}
+inline std::string vectorFile(const std::string& rel) {
+  std::filesystem::path p = std::filesystem::path(TOL_VECTORS_DIR) / rel;
+  return std::filesystem::exists(p) ? p.string() : std::string();
+}
+
+}  // namespace testutil
+
+#define TOL_REQUIRE_FILE(var, expr)                                      \
+  const std::string var = (expr);                                        \
+  if (var.empty()) GTEST_SKIP() << "test media not present: " << #expr
