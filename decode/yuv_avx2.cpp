@@ -20,9 +20,8 @@ struct Sums {  // unclamped channel sums of 16 pixels
   __m256i r, g, b;
 };
 
-__m256i load16(const uint8_t* p) {  // 16 bytes widened to 16-bit lanes
-  return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
-}
+__m128i load8(const uint8_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); }
+__m128i load16(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 
 __m256i withSign(__m256i x, __m256i sign) { return _mm256_sub_epi16(_mm256_xor_si256(x, sign), sign); }
 
@@ -38,10 +37,12 @@ void duplicate(__m256i a, __m256i& first, __m256i& second) {
   second = _mm256_permute2x128_si256(lo, hi, 0x31);
 }
 
-// Terms of the 16 chroma samples at cr and cb, for pixels 0-15 and 16-31.
-void chromaTerms(const uint8_t* cr, const uint8_t* cb, Terms& lo, Terms& hi) {
+// Terms of 16 chroma samples (zero-extended from bytes), for pixels 0-15
+// and 16-31.
+void chromaTerms(__m128i cr, __m128i cb, Terms& lo, Terms& hi) {
   const __m256i c128 = _mm256_set1_epi16(128);
-  const __m256i dr = _mm256_sub_epi16(load16(cr), c128), db = _mm256_sub_epi16(load16(cb), c128);
+  const __m256i dr = _mm256_sub_epi16(_mm256_cvtepu8_epi16(cr), c128);
+  const __m256i db = _mm256_sub_epi16(_mm256_cvtepu8_epi16(cb), c128);
   const __m256i sr = _mm256_srai_epi16(dr, 15), sb = _mm256_srai_epi16(db, 15);
   const __m256i ar = _mm256_slli_epi16(withSign(dr, sr), 1), ab = _mm256_slli_epi16(withSign(db, sb), 1);
   const __m256i r = withSign(scaled(ar, 52299), sr);
@@ -54,7 +55,7 @@ void chromaTerms(const uint8_t* cr, const uint8_t* cb, Terms& lo, Terms& hi) {
 }
 
 Sums sums(const uint8_t* y, const Terms& t) {
-  const __m256i v = _mm256_subs_epu16(load16(y), _mm256_set1_epi16(16));
+  const __m256i v = _mm256_subs_epu16(_mm256_cvtepu8_epi16(load16(y)), _mm256_set1_epi16(16));
   const __m256i l = _mm256_mulhi_epi16(_mm256_slli_epi16(v, 2), _mm256_set1_epi16(19077));
   return {_mm256_add_epi16(l, t.r), _mm256_add_epi16(l, t.g), _mm256_add_epi16(l, t.b)};
 }
@@ -125,21 +126,32 @@ struct Rgb16 {
   }
 };
 
+// One pass over 16 pixels per group (2 groups: 16 chroma samples in cr and
+// cb; 1 group: 8 samples) starting at pixel i of the rows.
+template <class Px>
+void pass(const YuvRows& r, int32_t i, __m128i cr, __m128i cb, int groups) {
+  Terms t[2];
+  chromaTerms(cr, cb, t[0], t[1]);
+  for (int row = 0; row < (r.dst1 ? 2 : 1); ++row) {
+    uint8_t* d = (row ? r.dst1 : r.dst0) + i * Px::kBytes;
+    const uint8_t* y = (row ? r.y1 : r.y0) + i;
+    for (int k = 0; k < groups; ++k) Px::put(d + 16 * k * Px::kBytes, sums(y + 16 * k, t[k]), k == groups - 1);
+  }
+}
+
 template <class Px>
 void rowRgb(const YuvRows& r) {
+  // An odd start converts its first pixel alone; the passes then begin on a
+  // chroma pair.
   int32_t i = r.oddStart && r.count > 0 ? 1 : 0;
   yuvPlainPart(Px::kSlot, r, 0, i);
   const uint8_t* cr = r.cr + i;
   const uint8_t* cb = r.cb + i;
-  for (; i + kStep <= r.count; i += kStep, cr += kStep / 2, cb += kStep / 2) {
-    Terms t[2];
-    chromaTerms(cr, cb, t[0], t[1]);
-    for (int row = 0; row < (r.dst1 ? 2 : 1); ++row) {
-      uint8_t* d = (row ? r.dst1 : r.dst0) + i * Px::kBytes;
-      const uint8_t* y = (row ? r.y1 : r.y0) + i;
-      Px::put(d, sums(y, t[0]), false);
-      Px::put(d + 16 * Px::kBytes, sums(y + 16, t[1]), true);
-    }
+  for (; i + kStep <= r.count; i += kStep, cr += kStep / 2, cb += kStep / 2)
+    pass<Px>(r, i, load16(cr), load16(cb), 2);
+  if (i + kStep / 2 <= r.count) {  // a 16-pixel area of the mask walk
+    pass<Px>(r, i, load8(cr), load8(cb), 1);
+    i += kStep / 2;
   }
   yuvPlainPart(Px::kSlot, r, i, r.count);
 }
@@ -149,8 +161,7 @@ void rowPacked(const YuvRows& r) {
   constexpr int kSlot = kUyvy ? 9 : 8;
   int32_t i = 0;
   for (; i + kStep <= r.count; i += kStep) {
-    const __m128i cr = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r.cr + i / 2));
-    const __m128i cb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r.cb + i / 2));
+    const __m128i cr = load16(r.cr + i / 2), cb = load16(r.cb + i / 2);
     // Chroma pairs of pixels 0-15 in the low half, of pixels 16-31 in the high half.
     const __m256i c = _mm256_set_m128i(_mm_unpackhi_epi8(cr, cb), _mm_unpacklo_epi8(cr, cb));
     for (int k = 0; k < (r.dst1 ? 2 : 1); ++k) {
@@ -161,6 +172,16 @@ void rowPacked(const YuvRows& r) {
       _mm256_storeu_si256(d, _mm256_permute2x128_si256(lo, hi, 0x20));
       _mm256_storeu_si256(d + 1, _mm256_permute2x128_si256(lo, hi, 0x31));
     }
+  }
+  if (i + kStep / 2 <= r.count) {  // a 16-pixel area of the mask walk
+    const __m128i c = _mm_unpacklo_epi8(load8(r.cr + i / 2), load8(r.cb + i / 2));
+    for (int k = 0; k < (r.dst1 ? 2 : 1); ++k) {
+      const __m128i y = load16((k ? r.y1 : r.y0) + i);
+      __m128i* d = reinterpret_cast<__m128i*>((k ? r.dst1 : r.dst0) + 2 * i);
+      _mm_storeu_si128(d, kUyvy ? _mm_unpacklo_epi8(c, y) : _mm_unpacklo_epi8(y, c));
+      _mm_storeu_si128(d + 1, kUyvy ? _mm_unpackhi_epi8(c, y) : _mm_unpackhi_epi8(y, c));
+    }
+    i += kStep / 2;
   }
   yuvPlainPart(kSlot, r, i, r.count);
 }
