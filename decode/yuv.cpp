@@ -108,6 +108,9 @@ void blitMaskSlot(int32_t slot, YuvIsa isa, uint8_t* dst, int32_t dpitch, const 
                   int32_t srcHeight) {
   if (slot <= 0 || slot >= kYuvKernelSlots || w <= 0 || h <= 0) return;
   const YuvRowFn row = kernelsFor(isa).row[slot];
+  // A single area is narrower than an AVX2 pass; the SSE2 loops take it
+  // without going through the AVX2 kernel first.
+  const YuvRowFn narrowRow = kernelsFor(isa > YuvIsa::Sse2 ? YuvIsa::Sse2 : isa).row[slot];
   const ptrdiff_t bytes = bytesPerPixel(slot);
   const Planes f = planesOf(src, srcPitch, srcHeight);
   const int32_t bands = h / 16, groups = w / 16;
@@ -122,7 +125,7 @@ void blitMaskSlot(int32_t slot, YuvIsa isa, uint8_t* dst, int32_t dpitch, const 
       }
       const int32_t first = g;
       while (g < groups && m[g]) ++g;
-      convertRect(row, bytes, d + first * 16 * bytes, dpitch, f, first * 16, band * 16,
+      convertRect(g - first > 1 ? row : narrowRow, bytes, d + first * 16 * bytes, dpitch, f, first * 16, band * 16,
                   (g - first) * 16, 16);
     }
   }

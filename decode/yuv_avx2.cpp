@@ -20,7 +20,6 @@ struct Sums {  // unclamped channel sums of 16 pixels
   __m256i r, g, b;
 };
 
-__m128i load8(const uint8_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); }
 __m128i load16(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 
 __m256i withSign(__m256i x, __m256i sign) { return _mm256_sub_epi16(_mm256_xor_si256(x, sign), sign); }
@@ -37,8 +36,7 @@ void duplicate(__m256i a, __m256i& first, __m256i& second) {
   second = _mm256_permute2x128_si256(lo, hi, 0x31);
 }
 
-// Terms of 16 chroma samples (zero-extended from bytes), for pixels 0-15
-// and 16-31.
+// Terms of 16 chroma samples, for pixels 0-15 and 16-31.
 void chromaTerms(__m128i cr, __m128i cb, Terms& lo, Terms& hi) {
   const __m256i c128 = _mm256_set1_epi16(128);
   const __m256i dr = _mm256_sub_epi16(_mm256_cvtepu8_epi16(cr), c128);
@@ -126,34 +124,29 @@ struct Rgb16 {
   }
 };
 
-// One pass over 16 pixels per group (2 groups: 16 chroma samples in cr and
-// cb; 1 group: 8 samples) starting at pixel i of the rows.
+// One pass over pixels i to i + 31 of the rows.
 template <class Px>
-void pass(const YuvRows& r, int32_t i, __m128i cr, __m128i cb, int groups) {
+void pass(const YuvRows& r, int32_t i, const uint8_t* cr, const uint8_t* cb) {
   Terms t[2];
-  chromaTerms(cr, cb, t[0], t[1]);
+  chromaTerms(load16(cr), load16(cb), t[0], t[1]);
   for (int row = 0; row < (r.dst1 ? 2 : 1); ++row) {
     uint8_t* d = (row ? r.dst1 : r.dst0) + i * Px::kBytes;
     const uint8_t* y = (row ? r.y1 : r.y0) + i;
-    for (int k = 0; k < groups; ++k) Px::put(d + 16 * k * Px::kBytes, sums(y + 16 * k, t[k]), k == groups - 1);
+    Px::put(d, sums(y, t[0]), false);
+    Px::put(d + 16 * Px::kBytes, sums(y + 16, t[1]), true);
   }
 }
 
+// The part of a row shorter than a pass (such as a 16-pixel area of the
+// mask walk) goes to the SSE2 loops.
 template <class Px>
 void rowRgb(const YuvRows& r) {
   // An odd start converts its first pixel alone; the passes then begin on a
   // chroma pair.
   int32_t i = r.oddStart && r.count > 0 ? 1 : 0;
-  yuvPlainPart(Px::kSlot, r, 0, i);
-  const uint8_t* cr = r.cr + i;
-  const uint8_t* cb = r.cb + i;
-  for (; i + kStep <= r.count; i += kStep, cr += kStep / 2, cb += kStep / 2)
-    pass<Px>(r, i, load16(cr), load16(cb), 2);
-  if (i + kStep / 2 <= r.count) {  // a 16-pixel area of the mask walk
-    pass<Px>(r, i, load8(cr), load8(cb), 1);
-    i += kStep / 2;
-  }
-  yuvPlainPart(Px::kSlot, r, i, r.count);
+  yuvRowPart(kYuvPlainKernels, Px::kSlot, r, 0, i);
+  for (; i + kStep <= r.count; i += kStep) pass<Px>(r, i, r.cr + (i + r.oddStart) / 2, r.cb + (i + r.oddStart) / 2);
+  yuvRowPart(kYuvSse2Kernels, Px::kSlot, r, i, r.count);
 }
 
 template <bool kUyvy>
@@ -173,17 +166,7 @@ void rowPacked(const YuvRows& r) {
       _mm256_storeu_si256(d + 1, _mm256_permute2x128_si256(lo, hi, 0x31));
     }
   }
-  if (i + kStep / 2 <= r.count) {  // a 16-pixel area of the mask walk
-    const __m128i c = _mm_unpacklo_epi8(load8(r.cr + i / 2), load8(r.cb + i / 2));
-    for (int k = 0; k < (r.dst1 ? 2 : 1); ++k) {
-      const __m128i y = load16((k ? r.y1 : r.y0) + i);
-      __m128i* d = reinterpret_cast<__m128i*>((k ? r.dst1 : r.dst0) + 2 * i);
-      _mm_storeu_si128(d, kUyvy ? _mm_unpacklo_epi8(c, y) : _mm_unpacklo_epi8(y, c));
-      _mm_storeu_si128(d + 1, kUyvy ? _mm_unpackhi_epi8(c, y) : _mm_unpackhi_epi8(y, c));
-    }
-    i += kStep / 2;
-  }
-  yuvPlainPart(kSlot, r, i, r.count);
+  yuvRowPart(kYuvSse2Kernels, kSlot, r, i, r.count);
 }
 
 }  // namespace

@@ -45,9 +45,9 @@ extern const YuvKernelSet kYuvAvx2Kernels;
 // The blank 16-bit kernel of every set: zeros need no wide loop.
 void yuvPlainBlank16(const YuvRows& rows);
 
-// Converts pixels [from, to) of rows with the plain loops: the parts of a row
-// before and after the wide loops of the other sets. from is even unless the
+// Converts pixels [from, to) of rows with the kernels of set: the parts of
+// a row before and after the passes of a wider set. from is even unless the
 // rows start with oddStart.
-void yuvPlainPart(int slot, const YuvRows& rows, int32_t from, int32_t to);
+void yuvRowPart(const YuvKernelSet& set, int slot, const YuvRows& rows, int32_t from, int32_t to);
 
 TOL_NS_END

@@ -104,7 +104,7 @@ void yuvPlainBlank16(const YuvRows& r) {
   if (r.dst1) std::memset(r.dst1, 0, size_t(r.count) * 2);
 }
 
-void yuvPlainPart(int slot, const YuvRows& r, int32_t from, int32_t to) {
+void yuvRowPart(const YuvKernelSet& set, int slot, const YuvRows& r, int32_t from, int32_t to) {
   if (from >= to) return;
   const int32_t bytes = bytesPerPixel(slot);
   const int32_t c = (from + r.oddStart) / 2;
@@ -112,7 +112,7 @@ void yuvPlainPart(int slot, const YuvRows& r, int32_t from, int32_t to) {
                      r.y0 + from,           r.y1 + from,
                      r.cr + c,              r.cb + c,
                      to - from,             (from + r.oddStart) & 1};
-  kYuvPlainKernels.row[slot](part);
+  set.row[slot](part);
 }
 
 TOL_NS_END

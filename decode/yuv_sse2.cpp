@@ -131,7 +131,7 @@ void rowRgb(const YuvRows& r) {
   // An odd start converts its first pixel alone; the passes then begin on a
   // chroma pair.
   int32_t i = r.oddStart && r.count > 0 ? 1 : 0;
-  yuvPlainPart(Px::kSlot, r, 0, i);
+  yuvRowPart(kYuvPlainKernels, Px::kSlot, r, 0, i);
   const uint8_t* cr = r.cr + i;
   const uint8_t* cb = r.cb + i;
   for (; i + kStep <= r.count; i += kStep, cr += kStep / 2, cb += kStep / 2) {
@@ -140,7 +140,7 @@ void rowRgb(const YuvRows& r) {
     Px::put(r.dst0 + i * Px::kBytes, sums(r.y0 + i, lo, hi));
     if (r.dst1) Px::put(r.dst1 + i * Px::kBytes, sums(r.y1 + i, lo, hi));
   }
-  yuvPlainPart(Px::kSlot, r, i, r.count);
+  yuvRowPart(kYuvPlainKernels, Px::kSlot, r, i, r.count);
 }
 
 template <bool kUyvy>
@@ -157,7 +157,7 @@ void rowPacked(const YuvRows& r) {
       _mm_storeu_si128(d + 1, kUyvy ? _mm_unpackhi_epi8(c, y) : _mm_unpackhi_epi8(y, c));
     }
   }
-  yuvPlainPart(kSlot, r, i, r.count);
+  yuvRowPart(kYuvPlainKernels, kSlot, r, i, r.count);
 }
 
 }  // namespace
