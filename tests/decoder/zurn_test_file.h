@@ -107,9 +107,12 @@ inline std::vector<uint8_t> filler(uint32_t tracks, uint32_t videoBytes, uint8_t
 
 // A conformance vector file (from tests/data/vectors, else the shared
 // folder); empty when neither has it.
-inline std::vector<uint8_t> vectorBytes(const std::string& name) {
+inline std::string vectorPath(const std::string& name) {
   std::string local = std::string(TOL_SOURCE_DIR) + "/tests/data/vectors/" + name;
-  std::string path = std::filesystem::exists(local) ? local : testutil::vectorFile(name);
+  return std::filesystem::exists(local) ? local : testutil::vectorFile(name);
+}
+inline std::vector<uint8_t> vectorBytes(const std::string& name) {
+  std::string path = vectorPath(name);
   return path.empty() ? std::vector<uint8_t>() : testutil::readFile(path);
 }
 
