@@ -45,8 +45,8 @@ void chromaTerms(__m128i cr, __m128i cb, Terms& lo, Terms& hi) {
   const __m256i ar = _mm256_slli_epi16(withSign(dr, sr), 1), ab = _mm256_slli_epi16(withSign(db, sb), 1);
   const __m256i r = withSign(scaled(ar, 52299), sr);
   const __m256i b = withSign(_mm256_add_epi16(scaled(ab, 66101 - 65536), ab), sb);
-  const __m256i g = _mm256_sub_epi16(_mm256_setzero_si256(),
-                                     _mm256_add_epi16(withSign(scaled(ar, 26639), sr), withSign(scaled(ab, 12837), sb)));
+  const __m256i g = _mm256_sub_epi16(_mm256_setzero_si256(), _mm256_add_epi16(withSign(scaled(ar, 26639), sr),
+                                                                             withSign(scaled(ab, 12837), sb)));
   duplicate(r, lo.r, hi.r);
   duplicate(g, lo.g, hi.g);
   duplicate(b, lo.b, hi.b);

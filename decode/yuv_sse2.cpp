@@ -31,11 +31,15 @@ __m128i scaled(__m128i twiceAbs, int k) {
   return _mm_mulhi_epu16(twiceAbs, _mm_set1_epi16(static_cast<int16_t>(k)));
 }
 
+// 8 bytes widened to 16-bit lanes.
+__m128i widen8(const uint8_t* p) {
+  return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128());
+}
+
 // Terms of the 8 chroma samples at cr and cb.
 void chromaTerms(const uint8_t* cr, const uint8_t* cb, Terms& lo, Terms& hi) {
   const __m128i zero = _mm_setzero_si128(), c128 = _mm_set1_epi16(128);
-  const __m128i dr = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cr)), zero), c128);
-  const __m128i db = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cb)), zero), c128);
+  const __m128i dr = _mm_sub_epi16(widen8(cr), c128), db = _mm_sub_epi16(widen8(cb), c128);
   const __m128i sr = _mm_srai_epi16(dr, 15), sb = _mm_srai_epi16(db, 15);
   const __m128i ar = _mm_slli_epi16(withSign(dr, sr), 1), ab = _mm_slli_epi16(withSign(db, sb), 1);
   const __m128i r = withSign(scaled(ar, 52299), sr);

@@ -16,7 +16,9 @@
  * 16-bit pixels are little-endian words.
  *
  * flags: YUV_PLAIN_LOOPS selects the plain loops instead of the SIMD loops
- * (both give the same pixels); other bits are ignored.
+ * (both give the same pixels); other bits are ignored. The SIMD loops are
+ * SSE2, or AVX2 where the processor and system support it, chosen at run
+ * time (in place of the 64-bit MMX loops of earlier builds).
  *
  * YUV_init(type) chooses the 16-bit layout that YUV_blit_16bpp and
  * YUV_blit_16bpp_mask write (-1 keeps the current one; a type other than

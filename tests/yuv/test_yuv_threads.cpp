@@ -2,6 +2,7 @@
 // same pixels as alone.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <thread>
 #include <vector>
 
