@@ -1,6 +1,25 @@
 // Buffered file and bit I/O: the library-internal declarations. Each library
 // compiles its own copy (see platform/libns.h); tolutil exports the same
 // functions under the same names (include/tol/tolfile.h).
+//
+// Byte-aligned reads and writes of 8, 16 and 32 bits are inline here: when
+// the buffer already holds (or has room for) the bytes they touch nothing but
+// the buffer; everything else goes through the general functions.
+//
+// Adaptations to POSIX and deliberate choices (see also include/tol/tolfile.h):
+// - TOLFileCreateWithRead is TOLFileCreate: both create or truncate the file
+//   for reading and writing, and POSIX cannot keep other readers out anyway.
+// - Names longer than 127 bytes are refused (open and create return null).
+// - Only TOLFileFlush, TOLFileSetTime and TOLFileClose ask the OS to commit
+//   the file to disk; seeks and direction switches write the buffer out
+//   without a commit, which would otherwise cost a disk sync per seek.
+// - Any write in reading mode switches the handle to writing, buffered or
+//   not, so a handle always writes at its logical position. A bit-level write
+//   (TOLFilePut, TOLFilePutBits, TOLFilePut8/16/32) that finds a partly read
+//   byte continues at that bit, keeping the bits already read below it.
+// - Dropping the buffer (a seek outside it, a switch of direction) makes it
+//   whole again: bufferEnd returns to the capacity, so a fill that once hit
+//   the end of the file does not leave the handle unbuffered for good.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +28,9 @@
 #include "tol/tolfile_record.h"
 
 TOL_NS_BEGIN
+
+constexpr int32_t kTOLFileReading = 0;
+constexpr int32_t kTOLFileWriting = 1;
 
 TOLFile* TOLFileOpen(int32_t bufferSize, const char* name, int32_t openMode);
 TOLFile* TOLFileCreate(int32_t bufferSize, const char* name);
@@ -27,17 +49,17 @@ void TOLFileFlush(TOLFile* f);
 
 uint32_t TOLFileGetNB(TOLFile* f, void* dest, uint32_t count);
 uint32_t TOLFileGet(TOLFile* f, void* dest, uint32_t count);
-uint32_t TOLFileGet8(TOLFile* f);
-uint32_t TOLFileGet16(TOLFile* f);
-uint32_t TOLFileGet32(TOLFile* f);
+inline uint32_t TOLFileGet8(TOLFile* f);
+inline uint32_t TOLFileGet16(TOLFile* f);
+inline uint32_t TOLFileGet32(TOLFile* f);
 uint32_t TOLFileGetBits(TOLFile* f, uint32_t n);
 char* TOLFileGetLine(TOLFile* f, char* buffer, uint32_t capacity);
 
 uint32_t TOLFilePutNB(TOLFile* f, const void* src, uint32_t count);
 uint32_t TOLFilePut(TOLFile* f, const void* src, uint32_t count);
-uint32_t TOLFilePut8(TOLFile* f, uint32_t value);
-uint32_t TOLFilePut16(TOLFile* f, uint32_t value);
-uint32_t TOLFilePut32(TOLFile* f, uint32_t value);
+inline uint32_t TOLFilePut8(TOLFile* f, uint32_t value);
+inline uint32_t TOLFilePut16(TOLFile* f, uint32_t value);
+inline uint32_t TOLFilePut32(TOLFile* f, uint32_t value);
 uint32_t TOLFilePutBits(TOLFile* f, uint32_t value, uint32_t n);
 
 const char* TOLFileGetName(TOLFile* f, char* dest);
@@ -46,5 +68,79 @@ void TOLFileSetTime(TOLFile* f, uint32_t time);
 int32_t TOLFileErase(const char* name);
 int32_t TOLFileRename(const char* newName, const char* oldName);
 void LogString(const char* fileName, const char* text);
+
+namespace fileio {
+
+// The general paths of the inline functions below: n little-endian bytes
+// through TOLFileGet / TOLFilePut.
+uint32_t getLE(TOLFile* f, uint32_t n);
+uint32_t putLE(TOLFile* f, uint32_t value, uint32_t n);
+
+// True when n bytes can be read straight from the buffer.
+inline bool canReadDirect(const TOLFile* f, uint32_t n) {
+  return f && f->buffer && f->mode == kTOLFileReading && f->bitCount == 0 && f->bufferEnd - f->bufferPos >= n;
+}
+// True when n bytes can be stored straight into the buffer.
+inline bool canWriteDirect(const TOLFile* f, uint32_t n) {
+  return f && f->buffer && f->mode == kTOLFileWriting && f->bitCount == 0 && f->bufferEnd - f->bufferPos >= n;
+}
+
+}  // namespace fileio
+
+inline uint32_t TOLFileGet8(TOLFile* f) {
+  if (fileio::canReadDirect(f, 1)) return f->buffer[f->bufferPos++];
+  return fileio::getLE(f, 1);
+}
+
+inline uint32_t TOLFileGet16(TOLFile* f) {
+  if (fileio::canReadDirect(f, 2)) {
+    const uint8_t* p = f->buffer + f->bufferPos;
+    f->bufferPos += 2;
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8;
+  }
+  return fileio::getLE(f, 2);
+}
+
+inline uint32_t TOLFileGet32(TOLFile* f) {
+  if (fileio::canReadDirect(f, 4)) {
+    const uint8_t* p = f->buffer + f->bufferPos;
+    f->bufferPos += 4;
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
+  }
+  return fileio::getLE(f, 4);
+}
+
+inline uint32_t TOLFilePut8(TOLFile* f, uint32_t value) {
+  if (fileio::canWriteDirect(f, 1)) {
+    f->buffer[f->bufferPos++] = static_cast<uint8_t>(value);
+    return value;
+  }
+  return fileio::putLE(f, value, 1);
+}
+
+inline uint32_t TOLFilePut16(TOLFile* f, uint32_t value) {
+  if (fileio::canWriteDirect(f, 2)) {
+    uint8_t* p = f->buffer + f->bufferPos;
+    p[0] = static_cast<uint8_t>(value);
+    p[1] = static_cast<uint8_t>(value >> 8);
+    f->bufferPos += 2;
+    return value;
+  }
+  return fileio::putLE(f, value, 2);
+}
+
+inline uint32_t TOLFilePut32(TOLFile* f, uint32_t value) {
+  if (fileio::canWriteDirect(f, 4)) {
+    uint8_t* p = f->buffer + f->bufferPos;
+    p[0] = static_cast<uint8_t>(value);
+    p[1] = static_cast<uint8_t>(value >> 8);
+    p[2] = static_cast<uint8_t>(value >> 16);
+    p[3] = static_cast<uint8_t>(value >> 24);
+    f->bufferPos += 4;
+    return value;
+  }
+  return fileio::putLE(f, value, 4);
+}
 
 TOL_NS_END

@@ -3,9 +3,10 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <spawn.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -13,8 +14,6 @@
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 TOL_NS_BEGIN
 namespace os {
@@ -26,9 +25,12 @@ constexpr uint64_t kEpochDelta = 11644473600ull;
 }  // namespace
 
 File openExisting(const char* name, bool readWrite) {
+  if (!name) return kInvalidFile;
   int fd;
+  // Non-blocking only for the open itself: opening a named pipe must not
+  // wait for a writer to appear.
   do {
-    fd = ::open(name, (readWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    fd = ::open(name, (readWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return kInvalidFile;
   struct stat st;
@@ -36,6 +38,8 @@ File openExisting(const char* name, bool readWrite) {
     ::close(fd);
     return kInvalidFile;
   }
+  int flags = fcntl(fd, F_GETFL);
+  if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 #ifdef POSIX_FADV_SEQUENTIAL
   posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
@@ -43,6 +47,7 @@ File openExisting(const char* name, bool readWrite) {
 }
 
 File create(const char* name) {
+  if (!name) return kInvalidFile;
   int fd;
   do {
     fd = ::open(name, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -105,12 +110,11 @@ uint64_t fileTime(File f) {
 }
 
 bool setFileTime(File f, uint64_t time) {
-  uint64_t units = time;
-  uint64_t secs = units / 10000000ull;
-  if (secs < kEpochDelta) return false;
+  // Times before 1970 are negative POSIX times; the file system decides
+  // whether it can store them.
   struct timespec ts[2];
-  ts[0].tv_sec = static_cast<time_t>(secs - kEpochDelta);
-  ts[0].tv_nsec = static_cast<long>((units % 10000000ull) * 100);
+  ts[0].tv_sec = static_cast<time_t>(static_cast<int64_t>(time / 10000000ull) - static_cast<int64_t>(kEpochDelta));
+  ts[0].tv_nsec = static_cast<long>((time % 10000000ull) * 100);
   ts[1] = ts[0];
   return futimens(f, ts) == 0;
 }
@@ -129,7 +133,10 @@ int rename(const char* newName, const char* oldName) {
   struct stat st;
   if (lstat(oldName, &st) != 0) return errno == ENOENT || errno == ENOTDIR ? 1 : 2;
   // Like the host OS the suite was made for, renaming never replaces an
-  // existing file: callers erase the target first when they mean it.
+  // existing file: callers erase the target first when they mean it. The
+  // kernel checks that atomically where the file system supports it.
+  if (::renameat2(AT_FDCWD, oldName, AT_FDCWD, newName, RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno == ENOENT && lstat(oldName, &st) != 0 ? 1 : 2;
   if (lstat(newName, &st) == 0) return 2;
   if (::rename(oldName, newName) == 0) return 0;
   return errno == ENOENT ? 1 : 2;
@@ -224,18 +231,42 @@ int32_t processId() { return static_cast<int32_t>(::getpid()); }
 
 bool startProgram(const char* const* args) {
   if (!args || !args[0]) return false;
-  // Double fork so that the started program is not our child to reap: the
-  // caller does not wait for it, and no zombie is left behind.
+  // Double fork, so that the started program is not our child to reap: the
+  // caller does not wait for it and no zombie is left behind. Between fork
+  // and exec only async-signal-safe calls are made (the caller may have
+  // other threads). The grandchild reports a failed exec through a pipe that
+  // closes by itself on a successful one; the middle process turns that into
+  // its exit status.
   pid_t pid = ::fork();
   if (pid < 0) return false;
   if (pid == 0) {
     ::setsid();
-    pid_t grandchild;
-    int rc = posix_spawn(&grandchild, args[0], nullptr, nullptr, const_cast<char* const*>(args), environ);
-    _exit(rc == 0 ? 0 : 127);
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) _exit(126);
+    pid_t grandchild = ::fork();
+    if (grandchild < 0) _exit(126);
+    if (grandchild == 0) {
+      sigset_t none;
+      sigemptyset(&none);
+      sigprocmask(SIG_SETMASK, &none, nullptr);
+      signal(SIGPIPE, SIG_DFL);
+      signal(SIGCHLD, SIG_DFL);
+      ::execv(args[0], const_cast<char* const*>(args));
+      int err = errno;
+      (void)!::write(report[1], &err, sizeof err);
+      _exit(127);
+    }
+    ::close(report[1]);
+    int err = 0;
+    ssize_t n;
+    do {
+      n = ::read(report[0], &err, sizeof err);
+    } while (n < 0 && errno == EINTR);
+    _exit(n > 0 ? 127 : 0);
   }
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  while (::waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return true;  // reaped elsewhere (SIGCHLD ignored): nothing to tell
   }
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

@@ -1,10 +1,15 @@
 #include "platform/profile.h"
 
+#include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
-#include <sstream>
+#include <mutex>
 #include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -48,8 +53,8 @@ long findKey(const std::vector<std::string>& lines, const char* section, const c
       if (inSection) sectionEnd = static_cast<long>(i) + 1;
       continue;
     }
-    if (!inSection) continue;
-    if (!t.empty() && t[0] != ';' && t[0] != '#') sectionEnd = static_cast<long>(i) + 1;
+    if (!inSection || t.empty() || t[0] == ';' || t[0] == '#') continue;
+    sectionEnd = static_cast<long>(i) + 1;
     size_t eq = t.find('=');
     if (found < 0 && eq != std::string::npos && sameName(trim(t.substr(0, eq)), key)) found = static_cast<long>(i);
   }
@@ -64,6 +69,36 @@ bool makeParents(const std::string& file) {
   }
   return true;
 }
+
+// Names and values that would break the line structure of the file.
+bool storable(const char* text, const char* forbidden) {
+  return text && std::strpbrk(text, forbidden) == nullptr;
+}
+
+// Serialises read-modify-write cycles: a mutex between the threads of this
+// process, an advisory lock on the profile's folder between processes.
+class WriteLock {
+ public:
+  explicit WriteLock(const std::string& folder) : guard_(mutex()) {
+    fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ >= 0)
+      while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+      }
+  }
+  ~WriteLock() {
+    if (fd_ >= 0) ::close(fd_);  // releases the lock
+  }
+  WriteLock(const WriteLock&) = delete;
+  WriteLock& operator=(const WriteLock&) = delete;
+
+ private:
+  static std::mutex& mutex() {
+    static std::mutex m;
+    return m;
+  }
+  std::lock_guard<std::mutex> guard_;
+  int fd_ = -1;
+};
 
 }  // namespace
 
@@ -101,13 +136,17 @@ int32_t getInt(const char* section, const char* key, int32_t defaultValue) {
   char buf[64];
   if (getString(section, key, "", buf, sizeof buf) == 0) return defaultValue;
   char* end = nullptr;
-  long v = std::strtol(buf, &end, 10);
+  long long v = std::strtoll(buf, &end, 10);
   if (end == buf) return defaultValue;
-  return static_cast<int32_t>(v);
+  return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
 }
 
 bool writeString(const char* section, const char* key, const char* value) {
-  if (!section || !key) return false;
+  if (!storable(section, "]\r\n") || !storable(key, "=\r\n") || !*key || (value && !storable(value, "\r\n")))
+    return false;
+  std::string file = path();
+  if (!makeParents(file)) return false;
+  WriteLock lock(file.substr(0, file.rfind('/')));
   auto lines = readLines();
   long end;
   long k = findKey(lines, section, key, end);
@@ -128,8 +167,6 @@ bool writeString(const char* section, const char* key, const char* value) {
   }
   // Write a new file and rename it over the old one, so that a crash never
   // leaves a half-written profile.
-  std::string file = path();
-  if (!makeParents(file)) return false;
   std::string tmp = file + ".new" + std::to_string(getpid());
   {
     std::ofstream out(tmp, std::ios::trunc);

@@ -41,6 +41,10 @@ class TerminalBackend final : public Backend {
       std::fflush(stderr);
       char line[64];
       if (!std::fgets(line, sizeof line, stdin)) return m.defaultAnswer;
+      // Drop the rest of a long line so that it is not taken as more answers.
+      if (!std::strchr(line, '\n'))
+        for (int c = std::getchar(); c != '\n' && c != EOF; c = std::getchar()) {
+        }
       char c = static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
       if (c == '\n' || c == '\r' || c == 0) return m.defaultAnswer;
       bool hasCancel = m.buttons != Buttons::YesNo;

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <set>
 
+#include "testutil.h"
 #include "tol/tolalloc.h"
+#include "tol/tolfile_record.h"
 
 namespace {
 
@@ -30,6 +32,23 @@ Allocator load(const char* path) {
   a.alloc = reinterpret_cast<AllocFn>(dlsym(h, "tolmalloc"));
   a.free = reinterpret_cast<FreeFn>(dlsym(h, "tolfree"));
   return a;
+}
+
+// A block of the allocator with the given alignment: aligned, with the
+// distance to the heap block's start (1..align) in the byte below it.
+void expectBlock(const void* block, uintptr_t align) {
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % align, 0u);
+  const int d = static_cast<const uint8_t*>(block)[-1];
+  EXPECT_GE(d, 1);
+  EXPECT_LE(d, static_cast<int>(align));
+}
+
+template <typename Fn>
+Fn symbol(void* lib, const char* name) {
+  void* p = dlsym(lib, name);
+  EXPECT_NE(p, nullptr) << name;
+  return reinterpret_cast<Fn>(p);
 }
 
 // Checks every block of a run of sizes for the alignment and for the stored
@@ -79,5 +98,32 @@ TEST(Allocators, ZeroAndAllOnesGiveNull) {
     EXPECT_EQ(a.alloc(0xFFFFFFFFu), nullptr);
     a.free(nullptr);  // ignored
   }
+  EXPECT_EQ(g_foreignCalls.load(), 0);
+}
+
+// The records and buffers of file handles made through tolutil's exported
+// functions come from tolutil's own allocator, not from the program's.
+TEST(Allocators, TolutilFileHandlesUseItsOwnAllocator) {
+  void* lib = dlopen(TOLUTIL_SO, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(lib, nullptr) << dlerror();
+  auto create = symbol<TOLFile* (*)(int32_t, const char*)>(lib, "TOLFileCreate");
+  auto open = symbol<TOLFile* (*)(int32_t, const char*, int32_t)>(lib, "TOLFileOpen");
+  auto put8 = symbol<uint32_t (*)(TOLFile*, uint32_t)>(lib, "TOLFilePut8");
+  auto get8 = symbol<uint32_t (*)(TOLFile*)>(lib, "TOLFileGet8");
+  auto close = symbol<void (*)(TOLFile*)>(lib, "TOLFileClose");
+  ASSERT_TRUE(create && open && put8 && get8 && close);
+
+  testutil::TempDir dir;
+  const std::string name = dir.file("a.bin");
+  TOLFile* f = create(4096, name.c_str());
+  expectBlock(f, 16);
+  put8(f, 42);
+  expectBlock(f->buffer, 16);
+  close(f);
+  f = open(1000, name.c_str(), TOLFILE_READ_ONLY);
+  expectBlock(f, 16);
+  EXPECT_EQ(get8(f), 42u);
+  expectBlock(f->buffer, 16);
+  close(f);
   EXPECT_EQ(g_foreignCalls.load(), 0);
 }
