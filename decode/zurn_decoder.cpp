@@ -196,7 +196,6 @@ ZurnDecoder* ZurnDecoderOpen(const void* source, uint32_t flags) {
   d->mapPitch = g.mapPitch;
   d->mapSize = g.mapBytes;
   d->fileSizeLess8 = h.fileSizeLess8;
-  d->largestFrame = h.largestFrame;
   d->indexFrames = h.indexFrames;
   d->soundTrackCount = h.soundTrackCount;
   d->videoFlags = h.videoFlags;
@@ -228,12 +227,12 @@ ZurnDecoder* ZurnDecoderOpen(const void* source, uint32_t flags) {
     destroy(d);
     return fail(kZurnErrorDamaged);
   }
-  d->largestFrame = std::max(h.largestFrame, largest);
+  d->largestFrame = largest;
 
-  // Read ahead the busiest second of the file, or hold every frame in memory
-  // when that is most of the file anyway.
+  // Read ahead the busiest second of the file (never more than the file
+  // holds), or hold every frame in memory when that is most of the file.
   const uint64_t peak = zurnPeakSecond(d->index, h.frames, h.roundedRate(), &d->peakSecondFrame);
-  const uint32_t ringSize = ZurnFrameSource::roundSize(peak);
+  const uint32_t ringSize = ZurnFrameSource::roundSize(std::min(peak, fileBytes));
   d->peakSecondBytes = static_cast<uint32_t>(std::min<uint64_t>(peak, 0xFFFFFFFFu));
   const char* error = nullptr;
   if (inMemory) {

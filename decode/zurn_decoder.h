@@ -59,7 +59,8 @@ struct ZurnDecoder : ::ZurnDecoder {
   uint32_t mapPitch = 0;
   uint32_t mapSize = 0;
 
-  // Copies of the header fields.
+  // Copies of the header fields; largestFrame is the largest frame that the
+  // index describes (what the header should say).
   uint32_t fileSizeLess8 = 0;
   uint32_t largestFrame = 0;
   uint32_t indexFrames = 0;

@@ -5,7 +5,7 @@
 #include <cstddef>
 
 #include "tol/zurndecoder.h"
-#include "zurn_test_file.h"
+#include "zurn_test_vectors.h"
 
 namespace {
 

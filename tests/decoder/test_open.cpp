@@ -9,6 +9,7 @@
 
 #include "decode/zurn_decoder.h"
 #include "decode/zurn_decoder_header.h"
+#include "testutil.h"
 #include "zurn_test_file.h"
 
 namespace {
@@ -100,6 +101,23 @@ TEST_F(ZurnOpen, DamagedHeadersAndIndexes) {
   expectFailure(damaged(index + 16, static_cast<uint32_t>(good.size()) + 4), tol::kZurnErrorDamaged);
   // The header's size says the file ends before its last frame.
   expectFailure(damaged(zurntest::kFileSize, static_cast<uint32_t>(good.size()) - 20), tol::kZurnErrorDamaged);
+}
+
+TEST_F(ZurnOpen, OverstatedSizesCostNoMemory) {
+  auto clip = fillerClip(40, 1000);
+  clip.fpsNumerator = 4;
+  auto bytes = zurntest::build(clip);
+  zurntest::set32(bytes, zurntest::kLargest, 0xFFFFFFF0u);
+  zurntest::set32(bytes, zurntest::kFileSize, 0xFFFFFFF0u);  // the index still fits this
+  DecoderPtr d = open(save(bytes));
+  ASSERT_NE(d, nullptr) << tol::ZurnDecoderGetError();
+  EXPECT_EQ(d->largestFrame, 1000u);
+  EXPECT_LE(d->readAheadSize, bytes.size());
+  // Every frame of the file is there.
+  for (int32_t k = 1; k <= d->frames; k++) {
+    tol::ZurnDecoderGoto(d.get(), k, ZURNDEC_GOTO_FETCH_ONLY);
+    EXPECT_EQ(current(d.get()), clip.frames[k - 1].bytes);
+  }
 }
 
 TEST_F(ZurnOpen, PublicFieldsAndTables) {

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "decode/zurn_decoder.h"
+#include "testutil.h"
 #include "zurn_test_file.h"
 #include "zurn_test_frames.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "decode/zurn_decoder.h"
-#include "zurn_test_file.h"
+#include "zurn_test_vectors.h"
 
 namespace {
 

@@ -1,16 +1,14 @@
 // Test-only writer of Zurn container files: a header, the track tables and
 // the index around frames given as bytes, plus a reader that takes frames
 // out of an existing file (for example a conformance vector) to reuse them.
+// Used by the tests and the benchmarks.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include "testutil.h"
 
 namespace zurntest {
 
@@ -103,23 +101,6 @@ inline std::vector<uint8_t> filler(uint32_t tracks, uint32_t videoBytes, uint8_t
   std::vector<uint8_t> out(4 * tracks, 0);
   for (uint32_t i = 0; i < videoBytes; i++) out.push_back(static_cast<uint8_t>(seed + i * 7));
   return out;
-}
-
-// A conformance vector file (from tests/data/vectors, else the shared
-// folder); empty when neither has it.
-inline std::string vectorPath(const std::string& name) {
-  std::string local = std::string(TOL_SOURCE_DIR) + "/tests/data/vectors/" + name;
-  return std::filesystem::exists(local) ? local : testutil::vectorFile(name);
-}
-inline std::vector<uint8_t> vectorBytes(const std::string& name) {
-  std::string path = vectorPath(name);
-  return path.empty() ? std::vector<uint8_t>() : testutil::readFile(path);
-}
-
-inline std::vector<uint8_t> expectedFrame(const std::string& clip, int k) {
-  char leaf[32];
-  std::snprintf(leaf, sizeof leaf, "/frame%04d.yuv", k);
-  return vectorBytes(clip + leaf);
 }
 
 }  // namespace zurntest
