@@ -38,20 +38,17 @@ uint32_t resolveLineMode(uint32_t openFlags, uint32_t videoFlags) {
   return 0;
 }
 
+// Reads ahead until close asks it to stop; sleeps while the ring is more
+// than half full.
 void readAheadThread(ZurnDecoder* d) {
   int32_t expected = ZurnDecoder::kStarting;
-  const bool idle = (d->flags & ZURNDEC_NO_READ_AHEAD) || d->image;
   auto stopAsked = [d] { return d->threadState.load() != ZurnDecoder::kRunning; };
   if (d->threadState.compare_exchange_strong(expected, ZurnDecoder::kRunning)) {
     std::unique_lock<std::mutex> lock(d->wakeLock);
     while (!stopAsked()) {
-      if (idle) {
-        d->wake.wait_for(lock, std::chrono::milliseconds(10), stopAsked);
-        continue;
-      }
       lock.unlock();
       d->source.fillStep();
-      bool fullEnough = d->source.fillPercent() > 50;
+      const bool fullEnough = d->source.fillPercent() > 50;
       lock.lock();
       if (fullEnough) d->wake.wait_for(lock, std::chrono::milliseconds(5), stopAsked);
     }
@@ -255,6 +252,9 @@ ZurnDecoder* ZurnDecoderOpen(const void* source, uint32_t flags) {
     }
   d->soundTrack = chooseTrack(d, selectedId);
 
+  // With every frame in memory, or read-ahead switched off, there is nothing
+  // for a background thread to do, so none is started.
+  if (d->image || (flags & ZURNDEC_NO_READ_AHEAD)) return d;
   d->threadState.store(ZurnDecoder::kStarting);
   try {
     d->thread = std::thread([d] { readAheadThread(d); });

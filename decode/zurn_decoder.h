@@ -22,7 +22,10 @@
 //
 // Adaptations: the background thread is a std::thread that sleeps on a
 // condition variable (so close does not wait out its sleep); the thread state
-// and busy counters are std::atomic; Sleep(0) is a yield. A passed-in file
+// and busy counters are std::atomic; Sleep(0) is a yield. A decoder with
+// nothing to read ahead (every frame in memory, or read-ahead switched off
+// with ZURNDEC_NO_READ_AHEAD) starts no thread at all instead of one that
+// only sleeps; its thread state stays "stopped". A passed-in file
 // handle is a POSIX descriptor carried in the source pointer. The per-frame
 // timing arrays and statistics are left out (nothing reads them), and no
 // sound output is attached, so no track ever plays.

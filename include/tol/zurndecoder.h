@@ -4,10 +4,11 @@
  * Usage: ZurnDecoderOpen leaves frame 1 current and not decoded; then per
  * frame ZurnDecoderDecodeFrame, ZurnDecoderCopyToSurface, ZurnDecoderNextFrame
  * (after the last frame, frame 1 comes again), or ZurnDecoderGoto to jump.
- * Decoding and copying run on the caller's thread; each decoder has one
- * background thread that reads the file ahead. One decoder is used by one
- * thread at a time. Every function does nothing (or returns 0 or null) for a
- * null decoder.
+ * Decoding and copying run on the caller's thread; a decoder that reads its
+ * file through the read-ahead buffer has one background thread that fills
+ * it (none when every frame is in memory or ZURNDEC_NO_READ_AHEAD is given).
+ * One decoder is used by one thread at a time. Every function does nothing
+ * (or returns 0 or null) for a null decoder.
  *
  * Sources (ZurnDecoderOpen): a file name; with ZURNDEC_FILE_HANDLE an open
  * POSIX file descriptor carried in the pointer, (const void*)(intptr_t)fd,

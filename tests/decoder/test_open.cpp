@@ -180,6 +180,13 @@ TEST_F(ZurnOpen, ReadAheadOrWholeFile) {
     EXPECT_EQ(d->readAheadSize, 8192u);
     EXPECT_EQ(d->source.buffered(), 8192u);  // filled at open
     EXPECT_TRUE(d->source.isOpen());
+    EXPECT_TRUE(d->thread.joinable());
+  }
+  {
+    DecoderPtr d = open(name, ZURNDEC_NO_READ_AHEAD);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->source.buffered(), 8192u);  // filled at open all the same
+    EXPECT_FALSE(d->thread.joinable());      // nothing for a thread to do
   }
   {
     DecoderPtr d = open(name, ZURNDEC_NO_PREFILL);
@@ -191,6 +198,7 @@ TEST_F(ZurnOpen, ReadAheadOrWholeFile) {
     ASSERT_NE(d, nullptr);
     EXPECT_NE(d->image, nullptr);
     EXPECT_FALSE(d->source.isOpen());  // closed before open returns
+    EXPECT_FALSE(d->thread.joinable());
   }
   // At 40 frames a second the busiest second is the whole file.
   clip.fpsNumerator = 40;
