@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "decode/zurn_frame.h"
@@ -26,16 +27,18 @@ struct Frame {
   }
 };
 
+std::vector<std::unique_ptr<Frame>> gFrames;
+
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  for (const auto& s : kSizes) gFrames.push_back(std::make_unique<Frame>(s[0], s[1]));
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static std::vector<Frame*> frames = [] {
-    std::vector<Frame*> f;
-    for (const auto& s : kSizes) f.push_back(new Frame(s[0], s[1]));
-    return f;
-  }();
   if (size < 1) return 0;
-  Frame& f = *frames[data[0] % frames.size()];
+  Frame& f = *gFrames[data[0] % gFrames.size()];
   // Exact-size copy so that any read past the end is caught.
   std::vector<uint8_t> coded(data + 1, data + size);
   const FrameJob job{f.dst.data(), f.ref.data(), f.map.data(), f.g, coded.data(), coded.data() + coded.size(),
