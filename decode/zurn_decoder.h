@@ -25,7 +25,9 @@
 // and busy counters are std::atomic; Sleep(0) is a yield. A decoder with
 // nothing to read ahead (every frame in memory, or read-ahead switched off
 // with ZURNDEC_NO_READ_AHEAD) starts no thread at all instead of one that
-// only sleeps; its thread state stays "stopped". A passed-in file
+// only sleeps; its thread state stays "stopped". The last open failure is
+// kept as a pointer to its fixed text, so opens on several threads do not
+// race on a shared text buffer. A passed-in file
 // handle is a POSIX descriptor carried in the source pointer. The per-frame
 // timing arrays and statistics are left out (nothing reads them), and no
 // sound output is attached, so no track ever plays.
