@@ -38,7 +38,7 @@ void TOLFileByteAlign(TOLFile* f) {
   if (f->mode == kTOLFileWriting) {
     const uint8_t last = static_cast<uint8_t>(f->bitByte);
     f->bitByte = 0;
-    TOLFilePutNB(f, &last, 1);
+    giveByte(f, last);
   }
 }
 
@@ -99,7 +99,7 @@ uint32_t TOLFileGetBits(TOLFile* f, uint32_t n) {
   uint32_t carry = b ? (static_cast<uint32_t>(f->bitByte) & 0xFF) >> b : 0;
   if (left < k) {
     uint8_t d = 0;
-    TOLFileGetNB(f, &d, 1);
+    takeByte(f, d);
     f->bitByte = d;
     carry |= static_cast<uint32_t>(d) << left;
   }
@@ -125,8 +125,7 @@ uint32_t TOLFilePutBits(TOLFile* f, uint32_t value, uint32_t n) {
     f->bitByte = static_cast<int32_t>(v);
     f->bitCount = static_cast<int32_t>(b + k);
   } else {
-    const uint8_t full = static_cast<uint8_t>(v);
-    TOLFilePutNB(f, &full, 1);
+    giveByte(f, static_cast<uint8_t>(v));
     f->bitCount = static_cast<int32_t>((b + k) % 8);
     f->bitByte = static_cast<int32_t>((v >> 8) & 0xFF);
   }

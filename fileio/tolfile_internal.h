@@ -29,6 +29,22 @@ bool writeBuffer(TOLFile* f);
 // Completes a partial byte being written, then writes the buffered bytes.
 bool writeOut(TOLFile* f);
 
+// One byte at the byte level (the bit position is left alone), straight
+// from or into the buffer when it can.
+inline uint32_t takeByte(TOLFile* f, uint8_t& d) {
+  if (f->buffer && f->mode == kTOLFileReading && f->bufferPos < f->bufferEnd) {
+    d = f->buffer[f->bufferPos++];
+    return 1;
+  }
+  return TOLFileGetNB(f, &d, 1);
+}
+inline void giveByte(TOLFile* f, uint8_t d) {
+  if (f->buffer && f->mode == kTOLFileWriting && f->bufferPos < f->bufferEnd)
+    f->buffer[f->bufferPos++] = d;
+  else
+    TOLFilePutNB(f, &d, 1);
+}
+
 // Direction switches; both keep the logical position. A switch to writing
 // with keepBits continues at the bit position of a partly read byte.
 void toReading(TOLFile* f);

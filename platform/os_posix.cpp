@@ -189,7 +189,7 @@ bool fullPath(const char* path, char* dest, size_t cap) {
   }
   std::string out;
   for (const auto& p : parts) out += "/" + p;
-  if (out.empty()) out = "/";
+  if (out.empty()) out.push_back('/');
   // A trailing separator on the input is kept: it marks a directory.
   size_t len = std::strlen(path);
   if (len > 0 && path[len - 1] == '/' && out.back() != '/') out += '/';

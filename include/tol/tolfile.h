@@ -4,10 +4,14 @@
  * little-endian. One handle switches freely between reading and writing.
  *
  * POSIX adaptations: files opened for reading are not protected against
- * other writers (POSIX has no share modes); TOLFileGetTime/SetTime use the
- * upper 32 bits of a count of 100 ns units from 1601-01-01 UTC, converted
- * from and to the modification time; names longer than 127 bytes are
- * refused (open and create return null). */
+ * other writers (POSIX has no share modes), so TOLFileCreateWithRead is the
+ * same as TOLFileCreate; TOLFileGetTime/SetTime use the upper 32 bits of a
+ * count of 100 ns units from 1601-01-01 UTC, converted from and to the
+ * modification time (SetTime also sets the access time; there is no
+ * creation time); names longer than 127 bytes are refused (open and create
+ * return null). TOLFileFlush, TOLFileSetTime and TOLFileClose commit the
+ * file to disk; seeks and direction switches only write the buffer out.
+ * A null handle behaves as a closed one. */
 #ifndef TOL_TOLFILE_H
 #define TOL_TOLFILE_H
 
