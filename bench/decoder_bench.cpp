@@ -14,26 +14,13 @@
 #include <fstream>
 
 #include "decode/zurn_decoder.h"
-#include "zurn_test_file.h"
 #include "zurn_test_frames.h"
 
 namespace {
 
 struct Movie {
   Movie() {
-    zurntest::FrameMaker maker(320, 240);
-    zurntest::Clip clip;
-    clip.width = 320;
-    clip.height = 240;
-    for (uint32_t k = 0; k < 100; k++) {
-      const bool key = k % 25 == 0;
-      clip.frames.push_back(
-          {maker.next(key ? zurntest::everyBlockRaw(static_cast<uint8_t>(k))
-                          : zurntest::fillSomeAreas(maker.geometry().mapPitch,
-                                                    [k](uint32_t a) { return (a + k) % 4 == 0; }, static_cast<uint8_t>(k))),
-           key});
-    }
-    bytes = zurntest::build(clip);
+    bytes = zurntest::build(zurntest::syntheticMovie(320, 240, 100, 25, 25).clip);
     name = (std::filesystem::temp_directory_path() / "tol_decoder_bench.zrn").string();
     std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }

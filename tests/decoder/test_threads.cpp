@@ -20,21 +20,10 @@ using tol::ZurnDecoder;
 // so decoders read it through the ring.
 struct Movie {
   Movie() {
-    zurntest::FrameMaker maker(160, 120);
-    zurntest::Clip clip;
-    clip.width = 160;
-    clip.height = 120;
-    clip.fpsNumerator = 5;
-    for (uint32_t k = 0; k < 120; k++) {
-      const bool key = k % 10 == 0;
-      auto choice = key ? zurntest::everyBlockRaw(static_cast<uint8_t>(k))
-                        : zurntest::fillSomeAreas(maker.geometry().mapPitch,
-                                                  [k](uint32_t a) { return (a + k) % 4 == 0; }, static_cast<uint8_t>(k));
-      clip.frames.push_back({maker.next(choice), key});
-      pictures.push_back(maker.picture());
-    }
+    zurntest::SyntheticMovie movie = zurntest::syntheticMovie(160, 120, 120, 5, 10);
+    pictures = std::move(movie.pictures);
     name = dir.file("movie.zrn");
-    testutil::writeFile(name, zurntest::build(clip));
+    testutil::writeFile(name, zurntest::build(movie.clip));
   }
   testutil::TempDir dir;
   std::string name;

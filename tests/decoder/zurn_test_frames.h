@@ -13,6 +13,7 @@
 #include "decode/core/block_writer.h"
 #include "decode/core/plane_writer.h"
 #include "decode/zurn_frame.h"
+#include "zurn_test_file.h"
 
 namespace zurntest {
 
@@ -92,6 +93,29 @@ inline BlockChoice fillSomeAreas(uint32_t mapPitch, std::function<bool(uint32_t 
     if (!picked(area)) return Block{};
     return Block{Block::Fill, static_cast<uint8_t>(colour + p * 40 + bx)};
   };
+}
+
+// A movie whose every keyEvery-th frame is a raw keyframe, with fills in a
+// quarter of the 16x16 areas between; pictures[k] is what frame k shows.
+struct SyntheticMovie {
+  Clip clip;
+  std::vector<std::vector<uint8_t>> pictures;
+};
+inline SyntheticMovie syntheticMovie(uint32_t width, uint32_t height, uint32_t frames, uint32_t fps, uint32_t keyEvery) {
+  FrameMaker maker(width, height);
+  SyntheticMovie movie;
+  movie.clip.width = width;
+  movie.clip.height = height;
+  movie.clip.fpsNumerator = fps;
+  for (uint32_t k = 0; k < frames; k++) {
+    const bool key = k % keyEvery == 0;
+    const auto seed = static_cast<uint8_t>(k);
+    auto choice = key ? everyBlockRaw(seed)
+                      : fillSomeAreas(maker.geometry().mapPitch, [k](uint32_t a) { return (a + k) % 4 == 0; }, seed);
+    movie.clip.frames.push_back({maker.next(choice), key});
+    movie.pictures.push_back(maker.picture());
+  }
+  return movie;
 }
 
 }  // namespace zurntest
