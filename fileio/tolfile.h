@@ -85,62 +85,40 @@ inline bool canWriteDirect(const TOLFile* f, uint32_t n) {
   return f && f->buffer && f->mode == kTOLFileWriting && f->bitCount == 0 && f->bufferEnd - f->bufferPos >= n;
 }
 
-}  // namespace fileio
-
-inline uint32_t TOLFileGet8(TOLFile* f) {
-  if (fileio::canReadDirect(f, 1)) return f->buffer[f->bufferPos++];
-  return fileio::getLE(f, 1);
+// N (1, 2 or 4) bytes little-endian, written out so that the compiler makes
+// one load or store of them.
+template <uint32_t N>
+inline uint32_t getWord(TOLFile* f) {
+  if (!canReadDirect(f, N)) return getLE(f, N);
+  const uint8_t* p = f->buffer + f->bufferPos;
+  f->bufferPos += N;
+  uint32_t v = p[0];
+  if constexpr (N >= 2) v |= static_cast<uint32_t>(p[1]) << 8;
+  if constexpr (N == 4) v |= static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+  return v;
 }
 
-inline uint32_t TOLFileGet16(TOLFile* f) {
-  if (fileio::canReadDirect(f, 2)) {
-    const uint8_t* p = f->buffer + f->bufferPos;
-    f->bufferPos += 2;
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8;
-  }
-  return fileio::getLE(f, 2);
-}
-
-inline uint32_t TOLFileGet32(TOLFile* f) {
-  if (fileio::canReadDirect(f, 4)) {
-    const uint8_t* p = f->buffer + f->bufferPos;
-    f->bufferPos += 4;
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-  }
-  return fileio::getLE(f, 4);
-}
-
-inline uint32_t TOLFilePut8(TOLFile* f, uint32_t value) {
-  if (fileio::canWriteDirect(f, 1)) {
-    f->buffer[f->bufferPos++] = static_cast<uint8_t>(value);
-    return value;
-  }
-  return fileio::putLE(f, value, 1);
-}
-
-inline uint32_t TOLFilePut16(TOLFile* f, uint32_t value) {
-  if (fileio::canWriteDirect(f, 2)) {
-    uint8_t* p = f->buffer + f->bufferPos;
-    p[0] = static_cast<uint8_t>(value);
-    p[1] = static_cast<uint8_t>(value >> 8);
-    f->bufferPos += 2;
-    return value;
-  }
-  return fileio::putLE(f, value, 2);
-}
-
-inline uint32_t TOLFilePut32(TOLFile* f, uint32_t value) {
-  if (fileio::canWriteDirect(f, 4)) {
-    uint8_t* p = f->buffer + f->bufferPos;
-    p[0] = static_cast<uint8_t>(value);
-    p[1] = static_cast<uint8_t>(value >> 8);
+template <uint32_t N>
+inline uint32_t putWord(TOLFile* f, uint32_t value) {
+  if (!canWriteDirect(f, N)) return putLE(f, value, N);
+  uint8_t* p = f->buffer + f->bufferPos;
+  f->bufferPos += N;
+  p[0] = static_cast<uint8_t>(value);
+  if constexpr (N >= 2) p[1] = static_cast<uint8_t>(value >> 8);
+  if constexpr (N == 4) {
     p[2] = static_cast<uint8_t>(value >> 16);
     p[3] = static_cast<uint8_t>(value >> 24);
-    f->bufferPos += 4;
-    return value;
   }
-  return fileio::putLE(f, value, 4);
+  return value;
 }
+
+}  // namespace fileio
+
+inline uint32_t TOLFileGet8(TOLFile* f) { return fileio::getWord<1>(f); }
+inline uint32_t TOLFileGet16(TOLFile* f) { return fileio::getWord<2>(f); }
+inline uint32_t TOLFileGet32(TOLFile* f) { return fileio::getWord<4>(f); }
+inline uint32_t TOLFilePut8(TOLFile* f, uint32_t value) { return fileio::putWord<1>(f, value); }
+inline uint32_t TOLFilePut16(TOLFile* f, uint32_t value) { return fileio::putWord<2>(f, value); }
+inline uint32_t TOLFilePut32(TOLFile* f, uint32_t value) { return fileio::putWord<4>(f, value); }
 
 TOL_NS_END
