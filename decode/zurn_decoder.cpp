@@ -74,20 +74,82 @@ void destroy(ZurnDecoder* d) {
   tolfree(d);
 }
 
-// Reads a table into its buffer, or points into the memory image.
-bool takeTable(ZurnDecoder* d, const uint8_t* image, bool copy, uint64_t offset, uint64_t bytes, uint8_t* buffer,
-               const uint32_t** table) {
-  if (!copy) {
-    *table = reinterpret_cast<const uint32_t*>(image + offset);
-    return true;
+// Allocates the decoder's block (record, frame buffers, block-change map,
+// element-stream buffers and, when copyTables, the index and track tables)
+// and fills in what the header gives. Null when memory runs out.
+ZurnDecoder* allocateDecoder(const ZurnFileHeader& h, bool copyTables) {
+  const FrameGeometry g = frameGeometry(h.width, h.height);
+  StaggeredBlock plan(sizeof(ZurnDecoder));
+  const int frame0 = plan.add(g.frameBytes);
+  const int frame1 = plan.add(g.frameBytes);
+  const int map = plan.add(uint64_t{g.mapBytes} + 16);
+  int streams[kStreamCount];
+  for (int s = 0; s < kStreamCount; s++) streams[s] = plan.add(streamBufferBytes(StreamId(s), g.lumaPitch));
+  int tables[4] = {};
+  if (copyTables) {
+    tables[0] = plan.add(h.indexEntries() * 4);
+    for (int t = 1; t < 4; t++) tables[t] = plan.add(h.tableBytes());
   }
-  *table = reinterpret_cast<const uint32_t*>(buffer);
-  if (bytes == 0) return true;
-  if (image) {
-    std::memcpy(buffer, image + offset, bytes);
-    return true;
+  if (plan.total() > 0xFFFFFFF0u) return nullptr;
+  void* block = tolmalloc(static_cast<uint32_t>(plan.total()));
+  if (!block) return nullptr;
+
+  ZurnDecoder* d = new (block) ZurnDecoder();
+  d->width = static_cast<int32_t>(h.width);
+  d->height = static_cast<int32_t>(h.height);
+  d->frames = static_cast<int32_t>(h.frames);
+  d->fpsNumerator = static_cast<int32_t>(h.fpsNumerator);
+  d->fpsDenominator = static_cast<int32_t>(h.fpsDenominator);
+  d->geometry = g;
+  d->lumaPitch = g.lumaPitch;
+  d->lumaHeight = g.lumaBufferHeight;
+  d->chromaWidth = g.chromaWidth;
+  d->chromaHeight = g.chromaHeight;
+  d->decodedHeight = h.height;
+  d->mapPitch = g.mapPitch;
+  d->mapSize = g.mapBytes;
+  d->fileSizeLess8 = h.fileSizeLess8;
+  d->indexFrames = h.indexFrames;
+  d->soundTrackCount = h.soundTrackCount;
+  d->videoFlags = h.videoFlags;
+  for (int b = 0; b < 2; b++) {
+    d->frameBuffers[b] = plan.buffer(block, b == 0 ? frame0 : frame1);
+    std::memset(d->frameBuffers[b], 0, g.frameBytes);
   }
-  return d->source.readDirect(static_cast<uint32_t>(offset), buffer, static_cast<uint32_t>(bytes)) == bytes;
+  // The map ends with a zero byte (the copy looks for one).
+  d->changeMap = plan.buffer(block, map);
+  std::memset(d->changeMap, 0, uint64_t{g.mapBytes} + 16);
+  for (int s = 0; s < kStreamCount; s++) {
+    d->streams.data[s] = plan.buffer(block, streams[s]);
+    d->streams.capacity[s] = streamCapacity(StreamId(s), g.lumaPitch);
+  }
+  if (copyTables) {
+    d->index = reinterpret_cast<const uint32_t*>(plan.buffer(block, tables[0]));
+    d->soundMaxDecoded = reinterpret_cast<const uint32_t*>(plan.buffer(block, tables[1]));
+    d->soundFlags = reinterpret_cast<const uint32_t*>(plan.buffer(block, tables[2]));
+    d->soundTrackId = reinterpret_cast<const uint32_t*>(plan.buffer(block, tables[3]));
+  }
+  return d;
+}
+
+// The track tables and the index: read into the block, copied from an
+// unaligned image, or pointed to in an aligned image (no block buffers).
+bool takeTables(ZurnDecoder* d, const ZurnFileHeader& h, const uint8_t* image) {
+  const uint32_t** tables[4] = {&d->soundMaxDecoded, &d->soundFlags, &d->soundTrackId, &d->index};
+  for (int t = 0; t < 4; t++) {
+    const uint64_t offset = t < 3 ? ZurnFileHeader::kSize + t * h.tableBytes() : h.indexOffset();
+    const uint64_t bytes = t < 3 ? h.tableBytes() : h.indexEntries() * 4;
+    const uint32_t* copy = *tables[t];
+    if (image && !copy) {
+      *tables[t] = reinterpret_cast<const uint32_t*>(image + offset);
+    } else if (image) {
+      std::memcpy(const_cast<uint32_t*>(copy), image + offset, bytes);
+    } else if (bytes != 0 && d->source.readDirect(static_cast<uint32_t>(offset), const_cast<uint32_t*>(copy),
+                                                  static_cast<uint32_t>(bytes)) != bytes) {
+      return false;
+    }
+  }
+  return true;
 }
 
 // Loads every frame into one block and closes the file.
@@ -146,7 +208,7 @@ ZurnDecoder* ZurnDecoderOpen(const void* source, uint32_t flags) {
   }
 
   ZurnFileHeader h;
-  uint64_t fileBytes;
+  uint64_t fileBytes;  // what the file holds of what its header promises
   if (inMemory) {
     h.parse(image);
     fileBytes = h.fileSize();
@@ -158,69 +220,17 @@ ZurnDecoder* ZurnDecoderOpen(const void* source, uint32_t flags) {
   }
   if (const char* error = h.check(fileBytes)) return fail(error);
 
-  // One block: the record, then every fixed buffer.
-  const FrameGeometry g = frameGeometry(h.width, h.height);
+  // Tables are read into the block, or used in place in an aligned image.
   const bool copyTables = !inMemory || reinterpret_cast<uintptr_t>(image) % 4 != 0;
-  StaggeredBlock plan(sizeof(ZurnDecoder));
-  const int frame0 = plan.add(g.frameBytes);
-  const int frame1 = plan.add(g.frameBytes);
-  const int map = plan.add(uint64_t{g.mapBytes} + 16);
-  int streams[kStreamCount];
-  for (int s = 0; s < kStreamCount; s++) streams[s] = plan.add(streamBufferBytes(StreamId(s), g.lumaPitch));
-  int tables[4] = {};
-  if (copyTables) {
-    tables[0] = plan.add(h.indexEntries() * 4);
-    for (int t = 1; t < 4; t++) tables[t] = plan.add(h.tableBytes());
-  }
-  if (plan.total() > 0xFFFFFFF0u) return fail(kZurnErrorMemory);
-  void* block = tolmalloc(static_cast<uint32_t>(plan.total()));
-  if (!block) return fail(kZurnErrorMemory);
-
-  ZurnDecoder* d = new (block) ZurnDecoder();
-  d->width = static_cast<int32_t>(h.width);
-  d->frames = static_cast<int32_t>(h.frames);
-  d->fpsNumerator = static_cast<int32_t>(h.fpsNumerator);
-  d->fpsDenominator = static_cast<int32_t>(h.fpsDenominator);
+  ZurnDecoder* d = allocateDecoder(h, copyTables);
+  if (!d) return fail(kZurnErrorMemory);
+  d->source.moveFileFrom(file);
   const uint32_t lineMode = resolveLineMode(flags, h.videoFlags);
   d->flags = (flags & ~kLineModeBits) | lineMode;
-  d->height = static_cast<int32_t>(lineMode == ZURNDEC_LINE_DOUBLING ? 2 * h.height : h.height);
-  d->geometry = g;
-  d->lumaPitch = g.lumaPitch;
-  d->lumaHeight = g.lumaBufferHeight;
-  d->chromaWidth = g.chromaWidth;
-  d->chromaHeight = g.chromaHeight;
-  d->decodedHeight = h.height;
-  d->mapPitch = g.mapPitch;
-  d->mapSize = g.mapBytes;
-  d->fileSizeLess8 = h.fileSizeLess8;
-  d->indexFrames = h.indexFrames;
-  d->soundTrackCount = h.soundTrackCount;
-  d->videoFlags = h.videoFlags;
-  d->frameBuffers[0] = plan.buffer(block, frame0);
-  d->frameBuffers[1] = plan.buffer(block, frame1);
-  std::memset(d->frameBuffers[0], 0, g.frameBytes);
-  std::memset(d->frameBuffers[1], 0, g.frameBytes);
-  d->changeMap = plan.buffer(block, map);
-  std::memset(d->changeMap, 0, uint64_t{g.mapBytes} + 16);
-  for (int s = 0; s < kStreamCount; s++) {
-    d->streams.data[s] = plan.buffer(block, streams[s]);
-    d->streams.capacity[s] = streamCapacity(StreamId(s), g.lumaPitch);
-  }
-  d->source.moveFileFrom(file);
+  if (lineMode == ZURNDEC_LINE_DOUBLING) d->height *= 2;
 
-  // Tables and index, then the checks that keep every frame inside the file.
-  const uint64_t tableBytes = h.tableBytes();
-  bool tablesRead =
-      takeTable(d, image, copyTables, ZurnFileHeader::kSize, tableBytes,
-                copyTables ? plan.buffer(block, tables[1]) : nullptr, &d->soundMaxDecoded) &&
-      takeTable(d, image, copyTables, ZurnFileHeader::kSize + tableBytes, tableBytes,
-                copyTables ? plan.buffer(block, tables[2]) : nullptr, &d->soundFlags) &&
-      takeTable(d, image, copyTables, ZurnFileHeader::kSize + 2 * tableBytes, tableBytes,
-                copyTables ? plan.buffer(block, tables[3]) : nullptr, &d->soundTrackId) &&
-      takeTable(d, image, copyTables, h.indexOffset(), h.indexEntries() * 4,
-                copyTables ? plan.buffer(block, tables[0]) : nullptr, &d->index);
   uint32_t largest = 0;
-  if (!tablesRead || !zurnIndexIsSound(d->index, h.frames, h.dataOffset(), h.fileSize(), &largest)) {
+  if (!takeTables(d, h, image) || !zurnIndexIsSound(d->index, h.frames, h.dataOffset(), h.fileSize(), &largest)) {
     destroy(d);
     return fail(kZurnErrorDamaged);
   }
@@ -245,16 +255,15 @@ ZurnDecoder* ZurnDecoderOpen(const void* source, uint32_t flags) {
     return fail(error);
   }
 
-  d->changeMap[d->mapSize] = 0;
   zurnFetchFrame(d, 1);
   if (!d->image && !(flags & ZURNDEC_NO_PREFILL))
     while (d->source.fillStep() > 0) {
     }
   d->soundTrack = chooseTrack(d, selectedId);
 
-  // With every frame in memory, or read-ahead switched off, there is nothing
-  // for a background thread to do, so none is started.
-  if (d->image || (flags & ZURNDEC_NO_READ_AHEAD)) return d;
+  // With every frame in memory, or read-ahead switched off or impossible,
+  // there is nothing for a background thread to do, so none is started.
+  if (d->image || (flags & ZURNDEC_NO_READ_AHEAD) || d->readAheadSize == 0) return d;
   d->threadState.store(ZurnDecoder::kStarting);
   try {
     d->thread = std::thread([d] { readAheadThread(d); });

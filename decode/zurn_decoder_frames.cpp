@@ -25,22 +25,21 @@ int64_t videoStart(const ZurnDecoder* d) {
   return pos;
 }
 
-// Decodes the video of the current frame into the spare frame buffer and
-// makes that current. Damaged video data is decoded up to the damage (the
-// rest of the picture comes from the reference); a frame whose bytes are
-// incomplete or whose packets overrun it is not decoded at all and the
+// Decodes the video data (at offset `video` of the frame, -1 when the frame
+// is unusable) into the spare frame buffer and makes that current. Damaged
+// video data is decoded up to the damage and the rest of the picture comes
+// from the reference; an unusable frame is not decoded at all and the
 // picture stays. Returns whether the frame decoded cleanly.
-bool decodeVideo(ZurnDecoder* d, bool complete) {
+bool decodeVideo(ZurnDecoder* d, int64_t video) {
   std::memset(d->changeMap, 0, d->mapSize);
   zurnLetReadAheadCatchUp(d);
-  const int64_t start = complete ? videoStart(d) : -1;
-  if (start < 0) return false;
+  if (video < 0) return false;
   FrameJob job;
   job.dst = d->frameBuffers[1 - d->currentBuffer];
   job.ref = d->frameBuffers[d->currentBuffer];
   job.map = d->changeMap;
   job.geometry = d->geometry;
-  job.data = d->frameData + start;
+  job.data = d->frameData + video;
   job.end = d->frameData + d->frameSize;
   job.streams = &d->streams;
   job.keyFrame = d->keyFrame;
@@ -78,14 +77,13 @@ void zurnFetchFrame(ZurnDecoder* d, int64_t n) {
 int32_t ZurnDecoderDecodeFrame(ZurnDecoder* d) {
   if (!d) return 0;
   if (d->lastDecoded == d->currentFrame) return d->lastResult;
-  const bool complete = d->frameSize == d->frameExpected;
-  bool sound = complete && videoStart(d) >= 0;
+  // A frame whose bytes could not all be had, or whose sound packets run
+  // past its end, is unusable.
+  const int64_t video = d->frameSize == d->frameExpected ? videoStart(d) : -1;
+  bool sound = video >= 0;
   if (d->videoOn) {
-    sound = decodeVideo(d, complete);
-    if (!sound)
-      d->referenceDamaged = true;
-    else if (d->keyFrame)
-      d->referenceDamaged = false;
+    sound = decodeVideo(d, video);
+    d->referenceDamaged = !sound || (d->referenceDamaged && !d->keyFrame);
   }
   d->lastDecoded = d->currentFrame;
   d->decodeCount++;

@@ -11,10 +11,11 @@
  * (or returns 0 or null) for a null decoder.
  *
  * Sources (ZurnDecoderOpen): a file name; with ZURNDEC_FILE_HANDLE an open
- * POSIX file descriptor carried in the pointer, (const void*)(intptr_t)fd,
- * read from its current position and left open at close; with
- * ZURNDEC_MEMORY_IMAGE the whole file in memory (at least fileSizeLess8 + 8
- * bytes as its header says), which must stay unchanged until close.
+ * POSIX file descriptor carried in the pointer, (const void*)(intptr_t)fd
+ * (not descriptor 0, which reads as a null source), read from its current
+ * position and left open at close; with ZURNDEC_MEMORY_IMAGE the whole file
+ * in memory (at least fileSizeLess8 + 8 bytes as its header says), which
+ * must stay unchanged until close.
  *
  * Open failures leave their text for ZurnDecoderGetError: "Error opening
  * file.", "Not a Zurn file.", "The file doesn't contain any compressed frames
