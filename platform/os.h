@@ -22,7 +22,8 @@ namespace os {
 using File = int32_t;
 constexpr File kInvalidFile = -1;
 
-// Opens an existing file for reading, or for reading and writing.
+// Opens an existing file (not a folder) for reading, or for reading and
+// writing. Opening a named pipe does not wait for its other end.
 File openExisting(const char* name, bool readWrite);
 // Creates or truncates a file for reading and writing.
 File create(const char* name);
@@ -42,7 +43,8 @@ bool setFileTime(File f, uint64_t time);
 
 // 0 success, 1 no such file, 2 any other failure.
 int erase(const char* name);
-// Renames oldName to newName. 0 success, 1 oldName missing, 2 other failure.
+// Renames oldName to newName; never replaces an existing newName.
+// 0 success, 1 oldName missing, 2 other failure (newName exists included).
 int rename(const char* newName, const char* oldName);
 bool exists(const char* name);
 bool isDirectory(const char* name);

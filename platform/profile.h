@@ -24,7 +24,9 @@ size_t getString(const char* section, const char* key, const char* defaultValue,
 // not a number.
 int32_t getInt(const char* section, const char* key, int32_t defaultValue);
 // Stores the value; a null value removes the key. False when the file
-// cannot be written.
+// cannot be written, or when the text would break the file's lines: a line
+// break anywhere, "]" in the section, "=" in the key, an empty key. Writes
+// from several threads or processes are serialised.
 bool writeString(const char* section, const char* key, const char* value);
 bool writeInt(const char* section, const char* key, int32_t value);
 
