@@ -15,8 +15,4 @@ std::vector<uint8_t> encodePacket(const std::vector<int16_t>& samples, uint32_t 
 std::vector<int16_t> decodePackets(const std::vector<std::vector<uint8_t>>& packets, uint32_t rate,
                                    uint32_t channels);
 
-// Signal-to-noise ratio in dB of a decoded signal against its source, over
-// the shorter of the two.
-double snrDb(const std::vector<int16_t>& source, const std::vector<int16_t>& decoded);
-
 }  // namespace soundtest

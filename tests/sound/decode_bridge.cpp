@@ -1,5 +1,4 @@
 // Decoder side of the test bridge (tolutil's namespace).
-#include <cmath>
 #include <cstring>
 
 #include "codec_bridge.h"
@@ -22,16 +21,6 @@ std::vector<int16_t> decodePackets(const std::vector<std::vector<uint8_t>>& pack
   }
   tol::soundBlockDecoderDestroy(decoder);
   return out;
-}
-
-double snrDb(const std::vector<int16_t>& source, const std::vector<int16_t>& decoded) {
-  double signal = 0.0, noise = 0.0;
-  for (size_t i = 0; i < std::min(source.size(), decoded.size()); ++i) {
-    const double s = source[i], e = s - decoded[i];
-    signal += s * s;
-    noise += e * e;
-  }
-  return 10.0 * std::log10(signal / std::max(noise, 1e-9));
 }
 
 }  // namespace soundtest

@@ -68,4 +68,16 @@ inline std::vector<int16_t> musicLike(uint32_t rate, uint32_t channels, double s
   return out;
 }
 
+// Signal-to-noise ratio in dB of a decoded signal against its source, from
+// sample `from` over the shorter of the two.
+inline double snrDb(const std::vector<int16_t>& source, const std::vector<int16_t>& decoded, size_t from = 0) {
+  double signal = 0.0, noise = 0.0;
+  for (size_t i = from; i < std::min(source.size(), decoded.size()); ++i) {
+    const double s = source[i], e = s - decoded[i];
+    signal += s * s;
+    noise += e * e;
+  }
+  return 10.0 * std::log10(signal / std::max(noise, 1e-9));
+}
+
 }  // namespace soundtest
