@@ -65,25 +65,11 @@ void bindElementBuffers(ElementBuffers& b, uint8_t* block, uint32_t lumaPitch) {
 }
 
 void readPlaneDescriptions(BitReader& in, PlaneDescriptions& d) {
-  readCodeDescription(in, d.blockTypes);
-  readCodeDescription(in, d.subBlockTypes);
-  for (CodeDescription& h : d.colourHigh) readCodeDescription(in, h);
-  readCodeDescription(in, d.colourLow);
-  readCodeDescription(in, d.patterns);
-  readCodeDescription(in, d.xOffsets);
-  readCodeDescription(in, d.yOffsets);
-  readCodeDescription(in, d.runLengths);
+  forEachDescription(d, [&](CodeDescription& c, StreamId) { readCodeDescription(in, c); });
 }
 
 void writePlaneDescriptions(BitWriter& out, const PlaneDescriptions& d) {
-  writeCodeDescription(out, d.blockTypes);
-  writeCodeDescription(out, d.subBlockTypes);
-  for (const CodeDescription& h : d.colourHigh) writeCodeDescription(out, h);
-  writeCodeDescription(out, d.colourLow);
-  writeCodeDescription(out, d.patterns);
-  writeCodeDescription(out, d.xOffsets);
-  writeCodeDescription(out, d.yOffsets);
-  writeCodeDescription(out, d.runLengths);
+  forEachDescription(d, [&](const CodeDescription& c, StreamId) { writeCodeDescription(out, c); });
 }
 
 bool readChunk(BitReader& in, StreamId s, const PlaneDescriptions& d, uint32_t count, uint8_t* out,

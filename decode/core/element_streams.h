@@ -70,6 +70,18 @@ void bindElementBuffers(ElementBuffers& b, uint8_t* block, uint32_t lumaPitch);
 struct PlaneDescriptions {
   CodeDescription blockTypes, subBlockTypes, colourHigh[16], colourLow, patterns, xOffsets, yOffsets, runLengths;
 };
+// Visits the descriptions in that order with the stream each belongs to.
+template <typename D, typename F>
+void forEachDescription(D& d, F&& f) {
+  f(d.blockTypes, kBlockTypes);
+  f(d.subBlockTypes, kSubBlockTypes);
+  for (auto& h : d.colourHigh) f(h, kColours);
+  f(d.colourLow, kColours);
+  f(d.patterns, kPatterns);
+  f(d.xOffsets, kXOffsets);
+  f(d.yOffsets, kYOffsets);
+  f(d.runLengths, kRunLengths);
+}
 void readPlaneDescriptions(BitReader& in, PlaneDescriptions& d);
 void writePlaneDescriptions(BitWriter& out, const PlaneDescriptions& d);
 

@@ -203,15 +203,7 @@ PlaneWriteError PlaneWriter::finish(BitWriter& out, PlaneWriteStats* stats) {
   pd.runLengths = desc[kQRun];
 
   PlaneWriteStats st{};
-  auto descBits = [&](int s, const CodeDescription& d) { st.bits[s] += codeDescriptionBits(d); };
-  descBits(kBlockTypes, pd.blockTypes);
-  descBits(kSubBlockTypes, pd.subBlockTypes);
-  for (const CodeDescription& h : pd.colourHigh) descBits(kColours, h);
-  descBits(kColours, pd.colourLow);
-  descBits(kPatterns, pd.patterns);
-  descBits(kXOffsets, pd.xOffsets);
-  descBits(kYOffsets, pd.yOffsets);
-  descBits(kRunLengths, pd.runLengths);
+  forEachDescription(pd, [&](const CodeDescription& d, StreamId s) { st.bits[s] += codeDescriptionBits(d); });
   writePlaneDescriptions(out, pd);
 
   // Pass 2: the rows, each with the refills the decoder asks for.

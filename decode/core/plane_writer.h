@@ -14,7 +14,8 @@
 // elements left is finished with count 0.
 //
 // Chunk syntax chosen by the writer: block and sub-block types use the
-// repeat mode only for an all-zero chunk, otherwise symbols with repeat
+// repeat mode only for a chunk of zeros (or of one value 12..15, which has
+// no symbol), otherwise symbols with repeat
 // symbols 12..15 (4, 8, 12, 32 repeats of the last value) taken greedily;
 // colours, offsets and run lengths use the repeat mode when a chunk of two
 // or more elements holds one value; DC values take the smallest group width.
@@ -49,7 +50,7 @@ class PlaneWriter {
   // Starts a plane of decoded width and height (multiples of 8).
   void begin(uint32_t width, uint32_t height);
 
-  void blockType(unsigned t) { put(kBlockTypes, t); }      // 0..11 (any 0..15 when the row is all zero)
+  void blockType(unsigned t) { put(kBlockTypes, t); }  // 0..11; 12..15 only in a row of that one value
   void subBlockType(unsigned t) { put(kSubBlockTypes, t); }
   void colour(uint8_t c) { put(kColours, c); }             // 1..255; 0 is written as 1
   void pattern(uint8_t p) { put(kPatterns, p); }
