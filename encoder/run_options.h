@@ -1,0 +1,43 @@
+// Run coding of an 8x8 picture: the samples are laid out along one of the
+// sixteen run orders and cut into runs, each filled with its median. The
+// runs tried start at every position with the lengths 1..9 and 16 (cut to
+// the samples left); a threshold T on the runs' deviation decides how
+// greedily they are taken.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/libns.h"
+
+TOL_NS_BEGIN
+
+constexpr int kRunLengthsTried = 10;
+
+struct RunTable {
+  uint8_t order;
+  uint8_t scanned[64];
+  // Per start position and tried length (1..9, 16, cut to what is left):
+  // the run's length, colour (median) and deviation (largest distance of a
+  // member from the colour).
+  uint8_t length[64][kRunLengthsTried];
+  uint8_t colour[64][kRunLengthsTried];
+  uint8_t deviation[64][kRunLengthsTried];
+};
+
+// The run order with the smallest sum of |differences| plus number of
+// changes between consecutive samples (the first on ties).
+unsigned chooseRunOrder(const uint8_t pic[64]);
+
+void buildRunTable(const uint8_t pic[64], unsigned order, RunTable& table);
+
+// Lays out the runs taken greedily at threshold T (at each position the
+// longest run whose deviation is at most T) as a decoded picture in raster
+// order. Returns the smallest deviation above T met while parsing, or 256.
+int parseRuns(const RunTable& table, int threshold, uint8_t decoded[64]);
+
+// Coded size (1/256 bit) of a decoded run picture, run order field
+// excluded: per segment a flag, a run length and its colours, as the block
+// writer segments it.
+int32_t runCodingSize(const uint8_t decoded[64], unsigned order, const uint32_t est[8]);
+
+TOL_NS_END
