@@ -23,7 +23,9 @@ packages=(
   libsdl2-dev qt6-base-dev
 )
 if [ "$bench" = 1 ]; then
-  packages+=(vpx-tools opus-tools vorbis-tools gnuplot-nox)
+  # Peers of scripts/bench.sh: VP8/VP9, Theora's example tools, Opus, Vorbis,
+  # and gnuplot for the plots (motion-JPEG uses libjpeg-turbo from above).
+  packages+=(vpx-tools libtheora-bin opus-tools vorbis-tools gnuplot-nox)
 fi
 
 sudo_cmd=()
