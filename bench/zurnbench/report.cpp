@@ -193,7 +193,8 @@ bool plotVideo(const std::string& outDir, const std::string& workDir, const Clip
 
 bool writeSoundReport(const std::string& outDir, const std::string& name, const std::string& source,
                       const std::vector<SoundResult>& results) {
-  std::ostringstream md, notes, c;
+  std::ostringstream md, notes, remarks, c;
+  std::map<std::string, bool> remarked;
   md << "## " << name << "\n\n"
      << "| codec | setting | target B/s | achieved B/s | SNR dB | delay found | encode x real time | "
         "decode x real time | peak MiB encode / decode |\n"
@@ -209,13 +210,18 @@ bool writeSoundReport(const std::string& outDir, const std::string& name, const 
     else
       md << "| " << r.codec << " | " << cell(r.setting) << " | " << target << " | failed (see notes) | | | | | |\n";
     if (!r.note.empty()) notes << "- " << r.codec << ", " << cell(r.setting) << ": " << cell(r.note) << "\n";
+    if (!r.remark.empty() && !remarked[r.codec]) {
+      remarked[r.codec] = true;
+      remarks << "- " << r.codec << ": " << cell(r.remark) << "\n";
+    }
     c << csv(name) << "," << csv(r.codec) << "," << csv(r.setting) << "," << num(r.targetRate, 1) << ","
       << (r.ok ? 1 : 0) << "," << num(r.bytesPerSecond, 1) << "," << num(r.snrDb, 4) << "," << r.lag << ","
       << num(r.encodeRealtime, 2) << "," << num(r.decodeRealtime, 2) << "," << r.encodePeakKiB << ","
       << r.decodePeakKiB << "," << csv(r.note) << "\n";
   }
   md << "\nSource: " << source << ". SNR over the whole original, after shifting the decoded sound by the delay "
-        "found (sample frames; positive: the decoded sound starts late).\n";
+        "found (sample frames; positive: the decoded sound starts late).\n\n"
+     << remarks.str();
   if (!notes.str().empty()) md << "\n### Notes\n\n" << notes.str();
   return writeFile(outDir + "/" + name + ".md", md.str()) && writeFile(outDir + "/" + name + ".csv", c.str());
 }

@@ -90,6 +90,7 @@ void measure(SoundResult& r, const Sound& reference, const std::vector<std::stri
 
 SoundResult runZurn(const std::string& wave, const Sound& ref, long option, const SoundOptions& o) {
   SoundResult r{"Zurn", "soundOption " + std::to_string(option)};
+  r.remark = "rate: the sound packets alone; speeds include a 16x16 still picture that carries them";
   const std::string base = o.workDir + "/zurn-sound-" + std::to_string(option), zrn = base + ".zrn";
   const std::string self = selfPath(), fps = std::to_string(o.fpsNum) + "/" + std::to_string(o.fpsDen);
   const std::vector<std::string> encode = {self, "child", "zurn-sound-encode", "--in", wave, "--option",
@@ -102,13 +103,12 @@ SoundResult runZurn(const std::string& wave, const Sound& ref, long option, cons
     return zurnSoundBytes(file, bytes, error);
   };
   measure(r, ref, encode, decode, zrn, base + ".wav", o, soundPackets);
-  if (r.ok) r.note = "rate: sound packets only; speeds include a 16x16 still picture";
   return r;
 }
 
 // A peer's tools and how it is asked for a nominal rate in kbit/s.
 struct Peer {
-  std::string name, encoder, decoder, package, extension, rateOption, note;
+  std::string name, encoder, decoder, package, extension, rateOption, remark;
   std::function<std::string(double kbit)> rateText;
   std::function<std::vector<std::string>(const std::string& kbit, const std::string& wave, const std::string& file)>
       encode;
@@ -118,8 +118,8 @@ struct Peer {
 const std::vector<Peer>& peers() {
   static const std::vector<Peer> p = {
       {"Opus", "opusenc", "opusdec", "opus-tools", ".opus", "--cvbr --bitrate",
-       "constrained VBR (its free VBR jumps far past the rate on this material); rate includes the Ogg container; "
-       "opusdec skips the pre-skip and resamples to the original rate",
+       "constrained VBR (its free VBR can jump far past the rate), nominal rate adjusted until the file reaches "
+       "Zurn's rate; rate includes the Ogg container; opusdec skips the pre-skip and resamples to the original rate",
        [](double kbit) { return fixed(std::clamp(kbit, 6.0, 256.0), 3); },
        [](const std::string& kbit, const std::string& wave, const std::string& file) {
          return std::vector<std::string>{"opusenc", "--quiet", "--cvbr", "--bitrate", kbit, wave, file};
@@ -128,7 +128,8 @@ const std::vector<Peer>& peers() {
          return std::vector<std::string>{"opusdec", "--quiet", "--no-dither", "--rate", std::to_string(rate), file,
                                          wave};
        }},
-      {"Vorbis", "oggenc", "oggdec", "vorbis-tools", ".ogg", "-b", "rate includes the Ogg container",
+      {"Vorbis", "oggenc", "oggdec", "vorbis-tools", ".ogg", "-b",
+       "nominal rate adjusted until the file reaches Zurn's rate; rate includes the Ogg container",
        [](double kbit) { return std::to_string(std::max(1L, std::lround(kbit))); },
        [](const std::string& kbit, const std::string& wave, const std::string& file) {
          return std::vector<std::string>{"oggenc", "--quiet", "-b", kbit, "-o", file, wave};
@@ -166,6 +167,7 @@ std::string calibrate(const Peer& peer, const std::string& wave, const Sound& re
 SoundResult runPeer(const Peer& peer, const std::string& wave, const Sound& ref, double rate,
                     const SoundOptions& o) {
   SoundResult r{peer.name, "", rate};
+  r.remark = peer.remark;
   if (!onPath(peer.encoder) || !onPath(peer.decoder)) {
     r.note = "not installed (" + peer.package + "; scripts/setup.sh --bench)";
     return r;
@@ -175,7 +177,6 @@ SoundResult runPeer(const Peer& peer, const std::string& wave, const Sound& ref,
   const std::vector<std::string> encode = peer.encode(kbit, wave, file);
   r.setting = peer.encoder + " " + peer.rateOption + " " + kbit;
   measure(r, ref, encode, peer.decode(file, base + ".wav", ref.rate), file, base + ".wav", o);
-  if (r.ok) r.note = peer.note;
   return r;
 }
 

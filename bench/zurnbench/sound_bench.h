@@ -22,7 +22,8 @@ struct SoundResult {
   std::string codec, setting;
   double targetRate = 0;  // bytes per second asked for (peers: Zurn's rate)
   bool ok = false;
-  std::string note;
+  std::string note;    // why it failed
+  std::string remark;  // how its figures are to be read (the same for every row of a codec)
   double bytesPerSecond = 0;
   double snrDb = 0;
   int lag = 0;  // sample frames the decoded sound was shifted by to line up

@@ -203,7 +203,11 @@ void timePeerDecoder(VideoResult& r, const Clip& clip, const std::vector<std::st
 double childSeconds(const ChildRun& run) { return numberAfter(run.out, "seconds="); }
 
 VideoResult runZurn(const Clip& clip, long rate, const VideoOptions& o) {
-  VideoResult r{"Zurn", "window " + str(o.window) + ", target rate/fps, maximum 3x", rate};
+  VideoResult r{"Zurn",
+                "window " + str(o.window) +
+                    ", target rate/fps, maximum 3x; decode + blit through the decoder's own copy to a 32-bit surface "
+                    "(changed areas only)",
+                rate};
   const std::string base = o.workDir + "/zurn-" + str(rate), zrn = base + ".zrn";
   const ChildRun enc = runChild(
       childArgs("zurn-encode", {"--in", clip.rgbxPath, "--width", str(clip.width), "--height", str(clip.height),
@@ -221,7 +225,6 @@ VideoResult runZurn(const Clip& clip, long rate, const VideoOptions& o) {
     return r;
   r.decodeFps = clip.frames() / decode;
   r.decodeBlitFps = clip.frames() / withBlit;
-  r.note = "decode + blit: the decoder's own copy to a 32-bit surface (changed areas only)";
   return r;
 }
 
@@ -250,7 +253,10 @@ VideoResult runVpx(const PeerSetting& s, const Clip& clip, long rate, const Vide
 }
 
 VideoResult runTheora(const Clip& clip, long rate, const VideoOptions& o) {
-  VideoResult r{"Theora", "theora_encoder_example -V (1 pass, default speed)", rate};
+  VideoResult r{"Theora",
+                "theora_encoder_example -V (1 pass, default speed); decode time as theora_dump_video -f reports it "
+                "(Ogg demultiplexing included)",
+                rate};
   if (!onPath("theora_encoder_example") || !onPath("theora_dump_video")) {
     r.note = "not installed (libtheora-bin; scripts/setup.sh --bench)";
     return r;
@@ -269,7 +275,6 @@ VideoResult runTheora(const Clip& clip, long rate, const VideoOptions& o) {
     return x > 0 ? clip.frames() / (x * fps) : -1;
   };
   timePeerDecoder(r, clip, {"theora_dump_video", "-f", ogv}, o, dumpSeconds, decoded);
-  if (r.ok) r.note = "decode time as theora_dump_video reports it (includes Ogg demultiplexing)";
   return r;
 }
 
