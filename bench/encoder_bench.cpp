@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -130,6 +131,60 @@ void BM_Encode(benchmark::State& state, const char* folder) {
   std::remove(name.c_str());
   std::remove(single.c_str());
 }
+
+// The data rate against the targets and the luma quality, over 60 frames
+// (the 30-frame sequence forward and back) with a window of 8.
+struct Recorder {
+  const Sequence* seq;
+  uint32_t lumaWidth = 0;
+  double squaredError = 0;
+  uint64_t samples = 0;
+};
+
+void measureFrame(void* context, const ZurnMakeState& job, uint32_t frame) {
+  Recorder& r = *static_cast<Recorder*>(context);
+  const Sequence& seq = *r.seq;
+  const std::vector<uint8_t>& f = seq.frames[frame < 30 ? frame : 59 - frame];
+  const uint8_t* recon = job.reconY[job.reconSelect];
+  for (uint32_t y = 0; y < seq.height; ++y)
+    for (uint32_t x = 0; x < seq.width; ++x) {
+      const uint8_t* p = &f[4 * (size_t{y} * seq.width + x)];
+      const int luma = ((263 * p[0] + 516 * p[1] + 100 * p[2]) >> 10) + 16;
+      const double d = luma - recon[size_t{y} * job.lumaWidth + x];
+      r.squaredError += d * d;
+    }
+  r.samples += uint64_t{seq.width} * seq.height;
+}
+
+void BM_RateAndQuality(benchmark::State& state, const char* folder) {
+  const Sequence& seq = corpusSequence(folder);
+  if (seq.frames.size() != 30) {
+    state.SkipWithError("corpus sequence not present");
+    return;
+  }
+  const uint32_t target = static_cast<uint32_t>(uint64_t{seq.width} * seq.height * state.range(0) / 800);
+  const std::string name = tempName("rate.zrn");
+  Recorder r{&seq};
+  uint32_t size = 0, frameBytes = 0;
+  for (auto _ : state) {
+    r = Recorder{&seq};
+    ZurnMakeState* job =
+        tol::ZurnMake(name.c_str(), 4 * seq.width, seq.width, seq.height, 60, 0, 0, 30, 1, 0, nullptr, 8, nullptr);
+    if (!job) break;
+    tol::setFrameWrittenObserver(job, measureFrame, &r);
+    for (uint32_t k = 0; k < 60; ++k) tol::ZurnMakePutVideo(job, target, 4 * target, 0, seq.frames[k < 30 ? k : 59 - k].data());
+    size = tol::ZurnMakeClose(job, 0);
+    // Frames only: the file less its header and index.
+    frameBytes = size - (44 + 4 * 61);
+  }
+  state.counters["bits/pixel"] = state.range(0) / 100.0;
+  state.counters["size/target"] = double(frameBytes) / (60.0 * target);
+  state.counters["psnr Y"] = 10 * std::log10(255.0 * 255.0 * r.samples / r.squaredError);
+  std::remove(name.c_str());
+}
+
+BENCHMARK_CAPTURE(BM_RateAndQuality, path_pan_320x240, "seq/path_pan_320x240")
+    ->Arg(50)->Arg(100)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 BENCHMARK_CAPTURE(BM_Encode, path_pan_320x240, "seq/path_pan_320x240")
     ->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);

@@ -7,6 +7,7 @@
 #include "decode/core/dequant_tables.h"
 #include "decode/core/idct.h"
 #include "decode/core/residue_coder.h"
+#include "encoder/coefficient_cost.h"
 #include "encoder/colour_convert.h"
 #include "encoder/colour_options.h"
 #include "encoder/forward_transform.h"
@@ -48,9 +49,10 @@ void addRuns(const uint8_t pic[64], const uint32_t est[8], ErrorFn error, Candid
   Candidate runs[256];
   int n = 0;
   for (int threshold = 0; threshold < 256;) {
-    uint8_t decoded[64];
-    const int next = parseRuns(table, threshold, decoded);
-    runs[n++] = Candidate{runCodingSize(decoded, table.order, est) + kFourBits, error(decoded),
+    uint8_t scanned[64], decoded[64];
+    const int next = parseRuns(table, threshold, scanned);
+    unscanRuns(table.order, scanned, decoded);
+    runs[n++] = Candidate{runCodingSize(scanned, est) + kFourBits, error(decoded),
                           static_cast<uint16_t>(threshold + 256 * table.order), kRunBlock};
     threshold = next;
   }
@@ -69,10 +71,9 @@ void addIntra(const uint8_t pic[64], const uint32_t est[8], ErrorFn error, Candi
   const DequantTables& t = dequantTables();
   for (unsigned q = 0; q < 16; ++q) {
     if (!quantiseBlock(coef, r.intra[q], level)) break;
-    clampCoefficients(level);
     uint8_t decoded[64];
     idctSamples(level, t.intra[q], decoded);
-    out.add(kIntraBlock, static_cast<int32_t>(est[kEstIntraDc] + 256 * coefficientBits(level)) + kFourBits,
+    out.add(kIntraBlock, static_cast<int32_t>(est[kEstIntraDc] + 256 * coefficientCost(level)) + kFourBits,
             error(decoded), static_cast<uint16_t>(q));
   }
 }
@@ -110,12 +111,11 @@ void addInter(const BlockSamples& b, const uint32_t est[8], CandidateList& out) 
   for (unsigned q = 0; q < 16; ++q) {
     const bool anyAc = quantiseBlock(coef, r.inter[q], level);
     if (std::abs(level[0]) <= kInterDcLimit) {
-      clampCoefficients(level);
-      uint8_t samples[64], decoded[64];
+        uint8_t samples[64], decoded[64];
       idctSamples(level, t.inter[q], samples);
       for (int i = 0; i < 64; ++i) decoded[i] = static_cast<uint8_t>(b.mc[i] + samples[i]);
       out.add(kInterBlock,
-              static_cast<int32_t>(est[kEstInterDc] + 256 * coefficientBits(level) + est[kEstMotion]) + kFourBits,
+              static_cast<int32_t>(est[kEstInterDc] + 256 * coefficientCost(level) + est[kEstMotion]) + kFourBits,
               pixelKernels().sad64(decoded, b.src), static_cast<uint16_t>(q));
     }
     if (!anyAc) break;

@@ -1,5 +1,9 @@
 #include "encoder/forward_transform.h"
 
+#include <algorithm>
+#include <cstdlib>
+
+#include "decode/core/coefficient_coder.h"
 #include "decode/core/dequant_tables.h"
 
 TOL_NS_BEGIN
@@ -9,6 +13,10 @@ constexpr int64_t kC4 = 1448;   // 0.707106781 (cos 4 pi / 16)
 constexpr int64_t kC6 = 784;    // 0.382683433
 constexpr int64_t kC2mC6 = 1108;  // 0.541196100
 constexpr int64_t kC2pC6 = 2676;  // 1.306562965
+
+// The coefficient coder's limit for the grouped coefficients (the others
+// may reach 32767).
+constexpr uint32_t kSmallestCoefficientLimit = 16383;
 
 inline int32_t mul(int64_t x, int64_t k) { return static_cast<int32_t>((x * k) >> 11); }
 
@@ -68,10 +76,15 @@ const QuantReciprocals& quantReciprocals() {
 bool quantiseBlock(const int32_t coef[64], const int64_t reciprocal[64], int32_t level[64]) {
   constexpr int64_t kHalf = (int64_t{1} << 29) - 1;
   int32_t any = 0;
+  uint32_t largest = 0;
   for (int i = 0; i < 64; ++i) {
     level[i] = static_cast<int32_t>((int64_t{coef[i]} * reciprocal[i] + kHalf) >> 30);
-    if (i) any |= level[i];
+    if (i) {
+      any |= level[i];
+      largest = std::max(largest, static_cast<uint32_t>(std::abs(level[i])));
+    }
   }
+  if (largest > kSmallestCoefficientLimit) clampCoefficients(level);
   return any != 0;
 }
 

@@ -26,8 +26,8 @@ struct QuantReciprocals {
 };
 const QuantReciprocals& quantReciprocals();
 
-// level = (c R + 2^29 - 1) >> 30 for every coefficient; returns true when
-// some AC level is not 0.
+// level = (c R + 2^29 - 1) >> 30 for every coefficient, held within what
+// the coefficient coder can write; returns true when some AC level is not 0.
 bool quantiseBlock(const int32_t coef[64], const int64_t reciprocal[64], int32_t level[64]);
 
 TOL_NS_END

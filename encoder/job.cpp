@@ -178,7 +178,7 @@ ZurnMakeState* ZurnMake(const char* outputName, uint32_t pitch, uint32_t width, 
   for (uint8_t* p : {job.prevCr, job.prevCb, job.reconCr[0], job.reconCr[1], job.reconCb[0], job.reconCb[1]})
     std::memset(p, 0, chroma);
   pointSlotCursors(job);
-  job.keyCountdown = static_cast<int32_t>(keyInterval);
+  job.keyCountdown = static_cast<int32_t>(std::min<uint32_t>(keyInterval, INT32_MAX));
 
   // 4. Sound tracks.
   for (uint32_t t = 0; t < soundTrackCount; ++t) {
@@ -217,7 +217,7 @@ void ZurnMakePutVideo(ZurnMakeState* handle, uint32_t targetSize, uint32_t maxSi
 
   bool key = keyframe != 0;
   if (job.keyInterval != 0 && job.keyCountdown-- <= 1) key = true;
-  if (key) job.keyCountdown = static_cast<int32_t>(job.keyInterval);
+  if (key) job.keyCountdown = static_cast<int32_t>(std::min<uint32_t>(job.keyInterval, INT32_MAX));
   // The first frame has no usable reference, so it is always a keyframe (the
   // countdown is left as the host's requests and the interval set it).
   if (job.framesWritten + job.windowFill == 0) key = true;

@@ -8,13 +8,13 @@
 TOL_NS_BEGIN
 namespace {
 
-// Moves the smallest option (the smaller error on equal sizes) to the front.
-void cheapestToFront(Candidate* list, int count) {
+// The smallest option (the smaller error on equal sizes).
+int cheapest(const Candidate* list, int count) {
   int best = 0;
   for (int i = 1; i < count; ++i)
     if (list[i].size < list[best].size || (list[i].size == list[best].size && list[i].error < list[best].error))
       best = i;
-  std::swap(list[0], list[best]);
+  return best;
 }
 
 bool largerAndBetter(const Candidate& c, const Candidate& current) {
@@ -25,19 +25,18 @@ bool largerAndBetter(const Candidate& c, const Candidate& current) {
 
 bool pruneToConvexHull(Candidate* list, int& count) {
   if (count <= 1) return true;
-  Candidate original[kMaxCandidates];
-  std::memcpy(original, list, sizeof(Candidate) * count);
-
-  cheapestToFront(list, count);
   uint32_t minError = list[0].error;
   for (int i = 1; i < count; ++i) minError = std::min(minError, list[i].error);
 
-  int placed = 1;
-  while (list[placed - 1].error != minError) {
-    const Candidate& cur = list[placed - 1];
+  // The hull as positions in the list, which stays untouched until the end.
+  int hull[kMaxCandidates];
+  int length = 1;
+  hull[0] = cheapest(list, count);
+  while (list[hull[length - 1]].error != minError) {
+    const Candidate& cur = list[hull[length - 1]];
     int best = -1;
     int64_t bestSaved = 0, bestAdded = 1;
-    for (int i = placed; i < count; ++i) {
+    for (int i = 0; i < count; ++i) {
       if (!largerAndBetter(list[i], cur)) continue;
       const int64_t saved = int64_t{cur.error} - list[i].error;
       const int64_t added = int64_t{list[i].size} - cur.size;
@@ -52,19 +51,20 @@ bool pruneToConvexHull(Candidate* list, int& count) {
     }
     if (best < 0) {
       ui::messageBox("Bandwidth error!", "Zurn Error", ui::Icon::Error);
-      std::memcpy(list, original, sizeof(Candidate) * count);
       return false;
     }
-    std::swap(list[placed], list[best]);
-    ++placed;
+    hull[length++] = best;
   }
-  count = placed;
+  Candidate kept[kMaxCandidates];
+  for (int k = 0; k < length; ++k) kept[k] = list[hull[k]];
+  std::memcpy(list, kept, sizeof(Candidate) * length);
+  count = length;
   return true;
 }
 
 void pruneToPareto(Candidate* list, int& count) {
   if (count <= 1) return;
-  cheapestToFront(list, count);
+  std::swap(list[0], list[cheapest(list, count)]);
   int placed = 1;
   while (list[placed - 1].error != 0) {
     const Candidate& cur = list[placed - 1];

@@ -20,13 +20,35 @@ void sadOffsetsPlain(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref,
   }
 }
 
+// Each run's samples are kept sorted while it grows.
+void runStatisticsPlain(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
+                        uint8_t (*deviation)[10]) {
+  for (int p = 0; p < 64; ++p) {
+    uint8_t sorted[16];
+    int n = 0;
+    for (int li = 0; li < 10; ++li) {
+      const int want = kRunLengthSteps[li] < 64 - p ? kRunLengthSteps[li] : 64 - p;
+      while (n < want) {
+        const uint8_t v = scanned[p + n];
+        int j = n++;
+        for (; j > 0 && sorted[j - 1] > v; --j) sorted[j] = sorted[j - 1];
+        sorted[j] = v;
+      }
+      const int c = n & 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) >> 1;
+      length[p][li] = static_cast<uint8_t>(n);
+      colour[p][li] = static_cast<uint8_t>(c);
+      deviation[p][li] = static_cast<uint8_t>(c - sorted[0] > sorted[n - 1] - c ? c - sorted[0] : sorted[n - 1] - c);
+    }
+  }
+}
+
 const PixelKernels& pixelKernels() {
   static const PixelKernels kernels = [] {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("sse4.1")) return PixelKernels{sad64Sse41, sadOffsetsSse41};
+    if (__builtin_cpu_supports("sse4.1")) return PixelKernels{sad64Sse41, sadOffsetsSse41, runStatisticsSse41};
 #endif
-    return PixelKernels{sad64Plain, sadOffsetsPlain};
+    return PixelKernels{sad64Plain, sadOffsetsPlain, runStatisticsPlain};
   }();
   return kernels;
 }

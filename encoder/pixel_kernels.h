@@ -19,7 +19,16 @@ struct PixelKernels {
   // reads ref rows only within [0, count + 7).
   void (*sadOffsets)(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,
                      uint32_t* out);
+  // For every start p of the 64 run values and every tried run length
+  // (1..9 and 16, cut to 64 - p): the length, the median (the middle value,
+  // or the mean of the two middle ones rounded down) and the deviation (the
+  // larger distance of the smallest and the largest member from it).
+  void (*runStatistics)(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
+                        uint8_t (*deviation)[10]);
 };
+
+// The run lengths that the statistics cover.
+constexpr uint8_t kRunLengthSteps[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 16};
 
 const PixelKernels& pixelKernels();
 
@@ -28,9 +37,14 @@ uint32_t sad64Plain(const uint8_t* a, const uint8_t* b);
 void sadOffsetsPlain(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,
                      uint32_t* out);
 
+void runStatisticsPlain(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
+                        uint8_t (*deviation)[10]);
+
 // The SSE4.1 versions (call only when the processor has SSE4.1).
 uint32_t sad64Sse41(const uint8_t* a, const uint8_t* b);
 void sadOffsetsSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,
                      uint32_t* out);
+void runStatisticsSse41(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
+                        uint8_t (*deviation)[10]);
 
 TOL_NS_END

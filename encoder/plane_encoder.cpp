@@ -30,7 +30,6 @@ void quantised(const uint8_t* pic, const uint8_t* prediction, bool intra, unsign
   forwardTransform(in, coef);
   const QuantReciprocals& r = quantReciprocals();
   quantiseBlock(coef, intra ? r.intra[q] : r.inter[q], level);
-  clampCoefficients(level);
 }
 
 // The colour-based and intra codings shared by 8x8 blocks and the coarse
@@ -42,7 +41,9 @@ bool writePictureCoding(PlaneWriter& w, unsigned type, uint32_t param, const uin
     case kRunBlock: {
       RunTable table;
       buildRunTable(pic, param >> 8, table);
-      parseRuns(table, static_cast<int>(param & 255), decoded);
+      uint8_t scanned[64];
+      parseRuns(table, static_cast<int>(param & 255), scanned);
+      unscanRuns(param >> 8, scanned, decoded);
       writeRuns(w, param >> 8, decoded, scaled);
       showColours(decoded, 64);
       return true;

@@ -2,18 +2,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "decode/core/block_writer.h"
 #include "decode/core/scan_orders.h"
+#include "encoder/pixel_kernels.h"
 #include "encoder/plane_stats.h"
 
 TOL_NS_BEGIN
-namespace {
-
-constexpr uint8_t kTried[kRunLengthsTried] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 16};
-
-}  // namespace
-
 unsigned chooseRunOrder(const uint8_t pic[64]) {
   unsigned best = 0;
   uint32_t bestCost = UINT32_MAX;
@@ -35,31 +31,10 @@ unsigned chooseRunOrder(const uint8_t pic[64]) {
 void buildRunTable(const uint8_t pic[64], unsigned order, RunTable& t) {
   t.order = static_cast<uint8_t>(order);
   for (int i = 0; i < 64; ++i) t.scanned[i] = pic[kRunOrders[order][i]];
-  for (int p = 0; p < 64; ++p) {
-    // The run's samples kept sorted while it grows.
-    uint8_t sorted[16];
-    int n = 0, li = 0;
-    const int left = 64 - p;
-    while (li < kRunLengthsTried) {
-      const int want = kTried[li] < left ? kTried[li] : left;
-      while (n < want) {
-        const uint8_t v = t.scanned[p + n];
-        int j = n++;
-        for (; j > 0 && sorted[j - 1] > v; --j) sorted[j] = sorted[j - 1];
-        sorted[j] = v;
-      }
-      const int colour = n & 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) >> 1;
-      const int dev = std::max(colour - sorted[0], sorted[n - 1] - colour);
-      t.length[p][li] = static_cast<uint8_t>(n);
-      t.colour[p][li] = static_cast<uint8_t>(colour);
-      t.deviation[p][li] = static_cast<uint8_t>(dev);
-      ++li;
-    }
-  }
+  pixelKernels().runStatistics(t.scanned, t.length, t.colour, t.deviation);
 }
 
-int parseRuns(const RunTable& t, int threshold, uint8_t decoded[64]) {
-  const uint8_t* order = kRunOrders[t.order];
+int parseRuns(const RunTable& t, int threshold, uint8_t scanned[64]) {
   int nextThreshold = 256;
   for (int p = 0; p < 64;) {
     int li = kRunLengthsTried - 1;
@@ -69,15 +44,17 @@ int parseRuns(const RunTable& t, int threshold, uint8_t decoded[64]) {
       if (dev < nextThreshold) nextThreshold = dev;
     }
     const int len = t.length[p][li];
-    for (int k = 0; k < len; ++k) decoded[order[p + k]] = t.colour[p][li];
+    std::memset(scanned + p, t.colour[p][li], static_cast<size_t>(len));
     p += len;
   }
   return nextThreshold;
 }
 
-int32_t runCodingSize(const uint8_t decoded[64], unsigned order, const uint32_t est[8]) {
-  uint8_t scanned[64];
-  for (int i = 0; i < 64; ++i) scanned[i] = decoded[kRunOrders[order][i]];
+void unscanRuns(unsigned order, const uint8_t scanned[64], uint8_t decoded[64]) {
+  for (int i = 0; i < 64; ++i) decoded[kRunOrders[order][i]] = scanned[i];
+}
+
+int32_t runCodingSize(const uint8_t scanned[64], const uint32_t est[8]) {
   RunSegment segments[64];
   const unsigned count = segmentRuns(scanned, segments);
   int64_t size = 0;

@@ -30,14 +30,17 @@ unsigned chooseRunOrder(const uint8_t pic[64]);
 
 void buildRunTable(const uint8_t pic[64], unsigned order, RunTable& table);
 
-// Lays out the runs taken greedily at threshold T (at each position the
-// longest run whose deviation is at most T) as a decoded picture in raster
-// order. Returns the smallest deviation above T met while parsing, or 256.
-int parseRuns(const RunTable& table, int threshold, uint8_t decoded[64]);
+// The runs taken greedily at threshold T (at each position the longest run
+// whose deviation is at most T), as values along the run order. Returns the
+// smallest deviation above T met while parsing, or 256.
+int parseRuns(const RunTable& table, int threshold, uint8_t scanned[64]);
 
-// Coded size (1/256 bit) of a decoded run picture, run order field
-// excluded: per segment a flag, a run length and its colours, as the block
-// writer segments it.
-int32_t runCodingSize(const uint8_t decoded[64], unsigned order, const uint32_t est[8]);
+// Values along run order `order` back into raster order.
+void unscanRuns(unsigned order, const uint8_t scanned[64], uint8_t decoded[64]);
+
+// Coded size (1/256 bit) of run values, run order field excluded: per
+// segment a flag, a run length and its colours, as the block writer
+// segments them.
+int32_t runCodingSize(const uint8_t scanned[64], const uint32_t est[8]);
 
 TOL_NS_END

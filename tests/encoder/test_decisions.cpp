@@ -6,9 +6,12 @@
 #include <cstring>
 #include <random>
 
+#include "decode/core/coefficient_coder.h"
 #include "decode/core/dequant_tables.h"
+#include "decode/core/scan_orders.h"
 #include "decode/core/idct.h"
 #include "encoder/block_options.h"
+#include "encoder/coefficient_cost.h"
 #include "encoder/forward_transform.h"
 #include "encoder/motion_search.h"
 #include "encoder/option_pruning.h"
@@ -228,6 +231,32 @@ TEST(PixelKernels, WideVersionsMatchThePlainOnes) {
     sadOffsetsPlain(a.data() + 3, 64, b.data() + 70, 64, count, y);
     EXPECT_EQ(std::vector<uint32_t>(x, x + count), std::vector<uint32_t>(y, y + count));
   }
+  for (uint32_t seed = 0; seed < 20; ++seed) {
+    auto run = noise(seed, 64, seed % 2 ? 0 : 100, seed % 2 ? 255 : 110);  // wide and narrow spreads
+    if (seed == 3) run.assign(64, 255);
+    uint8_t length[2][64][10], colour[2][64][10], deviation[2][64][10];
+    k.runStatistics(run.data(), length[0], colour[0], deviation[0]);
+    runStatisticsPlain(run.data(), length[1], colour[1], deviation[1]);
+    EXPECT_EQ(std::memcmp(length[0], length[1], 640), 0);
+    EXPECT_EQ(std::memcmp(colour[0], colour[1], 640), 0);
+    EXPECT_EQ(std::memcmp(deviation[0], deviation[1], 640), 0);
+  }
+}
+
+TEST(PixelKernels, RunStatisticsOfAKnownRun) {
+  uint8_t run[64];
+  for (int i = 0; i < 64; ++i) run[i] = static_cast<uint8_t>(i % 4 == 3 ? 90 : 10 * (i % 4));
+  uint8_t length[64][10], colour[64][10], deviation[64][10];
+  runStatisticsPlain(run, length, colour, deviation);
+  // From 0: lengths 1, 2, 3, 4 hold {0}, {0,10}, {0,10,20}, {0,10,20,90}.
+  EXPECT_EQ(colour[0][0], 0);
+  EXPECT_EQ(colour[0][1], 5);
+  EXPECT_EQ(colour[0][2], 10);
+  EXPECT_EQ(colour[0][3], 15);
+  EXPECT_EQ(deviation[0][3], 75);
+  // At 60 only four values are left: every longer length is cut to 4.
+  EXPECT_EQ(length[60][9], 4);
+  EXPECT_EQ(colour[60][9], colour[60][3]);
 }
 
 TEST(ForwardTransform, DecoderInverseReproducesTheBlock) {
@@ -261,6 +290,20 @@ TEST(ForwardTransform, DcOfAFlatBlockAndQuantiserSteps) {
   quantiseBlock(coef, quantReciprocals().intra[3], level);  // DC step 2
   EXPECT_EQ(level[0], 1020);
   EXPECT_EQ(quantReciprocals().intra[0][0], int64_t{1} << 19);
+}
+
+TEST(CoefficientCost, EqualsTheCodersBitCount) {
+  std::mt19937 rng(7);
+  for (int trial = 0; trial < 4000; ++trial) {
+    int32_t coef[64] = {};
+    // From empty blocks to dense ones, from tiny levels to the coder's limits.
+    const int filled = trial % 65;
+    const int range = 1 << (trial % 17);
+    std::uniform_int_distribution<int> pos(1, 63), value(-range, range);
+    for (int i = 0; i < filled; ++i) coef[pos(rng)] = value(rng);
+    if (trial % 7 == 0) coef[kCoefficientScan[1 + trial % 63]] = (trial & 1 ? 1 : -1) * 40000;
+    ASSERT_EQ(coefficientCost(coef), coefficientBits(coef)) << "trial " << trial;
+  }
 }
 
 std::vector<Candidate> list(std::initializer_list<std::pair<int32_t, uint32_t>> v) {
