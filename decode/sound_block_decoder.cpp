@@ -97,7 +97,7 @@ uint32_t soundDecodeBlock(SoundBlockDecoder* d, SoundBitReader& reader) {
   // Dequantise every bin of every band except bin 0; bin n / 2 lies in no band.
   for (uint32_t k = 0; k < d->bands.count; ++k) {
     const float q = quantiser[k];
-    for (uint32_t i = std::max<uint32_t>(2 * d->bands.edge[k], 2); i < 2u * d->bands.edge[k + 1]; ++i) s[i] *= q;
+    for (uint32_t i = d->bands.first(k); i < d->bands.end(k); ++i) s[i] *= q;
   }
   // The signal is real: the upper half of the spectrum mirrors the lower one.
   for (uint32_t b = 1; b < n / 2; ++b) {

@@ -92,32 +92,29 @@ uint32_t soundCoderEncode(SoundCoder* c, uint32_t received, uint32_t soundOption
   transform(c);
 
   // Band energies (the two real-only bins are coded exactly and left out).
-  float* s = c->spectrum;
+  const float* s = c->spectrum;
   const SoundBands& bands = c->bands;
   double energy[kSoundMaxBands], allowed[kSoundMaxBands];
   for (uint32_t k = 0; k < bands.count; ++k) {
-    double e = 0.0;
-    for (uint32_t i = std::max<uint32_t>(2 * bands.edge[k], 2); i < 2u * bands.edge[k + 1]; ++i) e += double{s[i]} * s[i];
-    energy[k] = e;
+    energy[k] = 0.0;
+    for (uint32_t i = bands.first(k); i < bands.end(k); ++i) energy[k] += double{s[i]} * s[i];
   }
   soundAllowedNoise(c->model, energy, soundTonality(s, n / 2), allowed);
 
   SoundBitWriter writer(c->coded, c->codedCapacity);
   writer.put(float29Encode(s[0]), kFloat29Bits);
   writer.put(float29Encode(s[n]), kFloat29Bits);
-  // The bands cover bins 1 to n / 2 - 1 unless the track has none (rate 0):
-  // then every value keeps step 1.
-  if (bands.count == 0) {
-    for (uint32_t i = 2; i < n; ++i) c->levels[i] = static_cast<int32_t>(std::clamp(std::nearbyint(s[i]), -32767.0f, 32767.0f));
-  }
   for (uint32_t k = 0; k < bands.count; ++k) {
-    const uint32_t from = std::max<uint32_t>(2 * bands.edge[k], 2), to = 2u * bands.edge[k + 1];
-    const uint32_t count = to > from ? to - from : 0;
-    const double step = soundSearchStep(s + from, count, soundBaseStep(k, soundOption), allowed[k]);
-    uint32_t index = soundStepIndex(step);
+    const uint32_t from = bands.first(k), count = bands.end(k) - from;
+    uint32_t index = soundStepIndex(soundSearchStep(s + from, count, soundBaseStep(k, soundOption), allowed[k]));
     soundQuantiseBand(s + from, count, &index, c->levels + from);
     writer.put(index, 8);
   }
+  // The bands cover bins 1 to n / 2 - 1, unless the track has none (rate 0):
+  // then every value is coded with step 1.
+  if (bands.count == 0)
+    for (uint32_t i = 2; i < n; ++i)
+      c->levels[i] = static_cast<int32_t>(std::clamp(std::nearbyint(s[i]), -32767.0f, 32767.0f));
   soundWriteCoefficients(writer, c->levels, n);
   const uint32_t codedBytes = writer.finish();
 

@@ -37,6 +37,12 @@ inline uint32_t soundOverlap(uint32_t blockLength) { return blockLength / 16; }
 struct SoundBands {
   uint32_t count;
   uint16_t edge[kSoundMaxBands + 1];
+
+  // Float positions (real and imaginary parts alternating) of band k's
+  // quantised values, first to end (excluded): bin 0 is coded apart, so
+  // band 0 starts at bin 1.
+  uint32_t first(uint32_t k) const { return edge[k] > 1 ? 2u * edge[k] : 2u; }
+  uint32_t end(uint32_t k) const { return edge[k + 1] > 1 ? 2u * edge[k + 1] : 2u; }
 };
 SoundBands soundBandTable(uint32_t rate, uint32_t channels);
 
