@@ -26,7 +26,7 @@ constexpr int kMaxLag = 2048;
 // memory of all, or the first failure.
 ChildRun fastestRun(const std::vector<std::string>& argv, int repeats, double timeout) {
   ChildRun best;
-  long peak = 0;
+  long peak = -1;
   for (int i = 0; i < std::max(1, repeats); ++i) {
     ChildRun run = runChild(argv, timeout);
     if (!run.ok()) return run;
@@ -74,6 +74,11 @@ void measure(SoundResult& r, const Sound& reference, const std::vector<std::stri
   if (decoded.rate != reference.rate || decoded.channels != reference.channels) {
     r.note = "decoded as " + std::to_string(decoded.rate) + " Hz, " + std::to_string(decoded.channels) +
              " channel(s): not comparable";
+    return;
+  }
+  if (decoded.samples.size() < reference.samples.size() * 99 / 100) {
+    r.note = "decoded " + std::to_string(decoded.samples.size()) + " samples of " +
+             std::to_string(reference.samples.size());
     return;
   }
   const double seconds = reference.seconds();

@@ -28,7 +28,7 @@ struct SoundResult {
   double snrDb = 0;
   int lag = 0;  // sample frames the decoded sound was shifted by to line up
   double encodeRealtime = 0, decodeRealtime = 0;  // seconds of sound per second of processing
-  long encodePeakKiB = 0, decodePeakKiB = 0;
+  long encodePeakKiB = -1, decodePeakKiB = -1;  // -1: not measured
 };
 
 // Runs every codec on one WAVE file; error is set when the file itself

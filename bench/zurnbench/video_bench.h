@@ -49,7 +49,7 @@ struct VideoResult {
   ClipQuality quality;
   double encodeFps = 0, encodeCpuSeconds = 0;
   double decodeFps = 0, decodeBlitFps = 0;
-  long encodePeakKiB = 0, decodePeakKiB = 0;
+  long encodePeakKiB = -1, decodePeakKiB = -1;  // -1: not measured
 };
 
 // Every codec the harness knows, in report order.
