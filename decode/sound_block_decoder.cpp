@@ -5,8 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "decode/core/bit_reader.h"
 #include "decode/core/sound_float29.h"
-#include "decode/sound_bit_reader.h"
 #include "platform/alloc.h"
 
 TOL_NS_BEGIN
@@ -23,19 +23,19 @@ uint32_t log2Of(uint32_t value) {
 
 // Reads the chunked coefficients of bins 1 to length / 2 - 1 (float
 // positions 2 to length - 1, real and imaginary parts alternating).
-void readCoefficients(SoundBitReader& reader, float* values, uint32_t length) {
+void readCoefficients(BitReader& reader, float* values, uint32_t length) {
   uint32_t i = 2;
   while (i < length) {
-    const uint32_t groups = reader.get(1) ? kSoundRunGroups[reader.get(4)] : 1;
+    const uint32_t groups = reader.read(1) ? kSoundRunGroups[reader.read(4)] : 1;
     const uint32_t end = std::min(i + 8 * groups, length);
-    const uint32_t width = reader.get(4);
+    const uint32_t width = reader.read(4);
     if (width == 0) {
       std::fill(values + i, values + end, 0.0f);
     } else {
       for (; i < end; ++i) {
-        const uint32_t magnitude = reader.get(width);
+        const uint32_t magnitude = reader.read(width);
         const float v = static_cast<float>(magnitude);
-        values[i] = magnitude != 0 && reader.get(1) ? -v : v;
+        values[i] = magnitude != 0 && reader.read(1) ? -v : v;
       }
     }
     i = end;
@@ -80,19 +80,21 @@ void soundBlockDecoderDestroy(SoundBlockDecoder* decoder) {
   if (decoder) tolfree(decoder);
 }
 
-uint32_t soundDecodeBlock(SoundBlockDecoder* d, SoundBitReader& reader) {
+uint32_t soundDecodeBlock(SoundBlockDecoder* d, BitReader& reader) {
   const uint32_t n = d->length;
   float* s = d->spectrum;
 
   // Bins 0 and n / 2 are real.
-  s[0] = float29Decode(reader.get(kFloat29Bits));
+  s[0] = float29Decode(reader.read(kFloat29Bits));
   s[1] = 0.0f;
-  s[n] = float29Decode(reader.get(kFloat29Bits));
+  s[n] = float29Decode(reader.read(kFloat29Bits));
   s[n + 1] = 0.0f;
   float quantiser[kSoundMaxBands];
-  for (uint32_t k = 0; k < d->bands.count; ++k) quantiser[k] = soundQuantiser(reader.get(8));
+  for (uint32_t k = 0; k < d->bands.count; ++k) quantiser[k] = soundQuantiser(reader.read(8));
   readCoefficients(reader, s, n);
-  reader.alignToWord();
+  // The block ends with its word: the bits still held are its padding (a
+  // word is loaded only when a read needs more bits than are held).
+  reader.read(reader.heldBits());
 
   // Dequantise every bin of every band except bin 0; bin n / 2 lies in no band.
   for (uint32_t k = 0; k < d->bands.count; ++k) {
@@ -134,7 +136,7 @@ uint32_t soundDecodePacket(SoundBlockDecoder* d, const uint8_t* data, uint32_t s
   const uint64_t limit = sampleBits == 8 ? uint64_t{capacity} * 2 : capacity;
   wanted = std::min(wanted, limit) & ~uint64_t{1};
 
-  SoundBitReader reader(data + 4, size - 4);
+  BitReader reader(data + 4, data + size);
   uint32_t written = 0;
   while (wanted > 0) {
     const uint32_t blockBytes = soundDecodeBlock(d, reader);

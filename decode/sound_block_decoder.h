@@ -6,8 +6,8 @@
 // yields (length - overlap) samples; the last block of a packet may deliver
 // only part of them, the rest is dropped.
 //
-// Robustness: reads stay inside the packet (missing bits read as zero, which
-// decodes as silence), and D is cut to the caller's buffer, so damaged
+// Robustness: reads stay inside the packet (a word that is not all there
+// reads as zero bits, which decode as silence), and D is cut to the caller's buffer, so damaged
 // packets give silence or short output, never an access outside the buffers.
 #pragma once
 
@@ -19,7 +19,7 @@
 
 TOL_NS_BEGIN
 
-class SoundBitReader;
+class BitReader;
 
 struct SoundBlockDecoder {
   uint32_t length;        // interleaved samples per block
@@ -50,7 +50,7 @@ void soundBlockDecoderDestroy(SoundBlockDecoder* decoder);
 // Decodes the block at the reader's position (word aligned) into
 // decoder->samples and leaves the reader on the next word boundary. Returns
 // the bytes the block delivers, counted as 16-bit samples.
-uint32_t soundDecodeBlock(SoundBlockDecoder* decoder, SoundBitReader& reader);
+uint32_t soundDecodeBlock(SoundBlockDecoder* decoder, BitReader& reader);
 
 // Decodes one packet (data: the size bytes behind its packetSize field) into
 // dest: signed 16-bit samples, or unsigned 8-bit ones when sampleBits is 8.
