@@ -1,6 +1,11 @@
 #include "encoder_test.h"
 
+#include <png.h>
+
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <filesystem>
 #include <cstring>
 #include <random>
 
@@ -93,6 +98,27 @@ Clip cutClip(uint32_t width, uint32_t height, uint32_t frames) {
   Clip b = naturalClip(width, height, frames - frames / 2, 29, 0, 1);
   for (auto& f : b.frames) a.frames.push_back(std::move(f));
   return a;
+}
+
+Clip corpusClip(const std::string& folder, uint32_t first, uint32_t count) {
+  Clip c;
+  std::vector<std::string> names;
+  if (!std::filesystem::is_directory(folder)) return c;
+  for (const auto& e : std::filesystem::directory_iterator(folder))
+    if (e.path().extension() == ".png") names.push_back(e.path().string());
+  std::sort(names.begin(), names.end());
+  for (uint32_t k = first; k < first + count && k < names.size(); ++k) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, names[k].c_str())) return Clip{};
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return Clip{};
+    c.width = image.width;
+    c.height = image.height;
+    c.frames.push_back(std::move(pixels));
+  }
+  return c;
 }
 
 namespace {

@@ -27,6 +27,10 @@ Clip stillClip(uint32_t width, uint32_t height, uint32_t frames);
 // A natural clip that switches to another scene half way.
 Clip cutClip(uint32_t width, uint32_t height, uint32_t frames);
 
+// Frames first .. first + count - 1 of a corpus PNG sequence (files in name
+// order); an empty clip when the folder or a file cannot be read.
+Clip corpusClip(const std::string& folder, uint32_t first, uint32_t count);
+
 struct EncodeOptions {
   uint32_t targetSize = 4000;
   uint32_t maxSize = 1000000;

@@ -44,6 +44,13 @@ TEST(RoundTrip, NaturalClipAtLowAndHighRates) {
   expectDecodesToRecon(clip, at(20000), "high.zrn");
 }
 
+TEST(RoundTrip, CorpusPanOfANaturalPicture) {
+  TOL_REQUIRE_FILE(folder, testutil::corpusFile("seq/leaf_pan_100x60"));
+  const Clip clip = corpusClip(folder, 0, 6);
+  ASSERT_EQ(clip.frames.size(), 6u);
+  expectDecodesToRecon(clip, at(900), "leaf.zrn");
+}
+
 TEST(RoundTrip, SyntheticPatterns) { expectDecodesToRecon(patternClip(80, 48, 6), at(1500), "pattern.zrn"); }
 
 TEST(RoundTrip, StillPicture) { expectDecodesToRecon(stillClip(64, 48, 5), at(3000), "still.zrn"); }

@@ -34,9 +34,9 @@ void expectConsistent(const std::string& name, uint32_t& framesSeen) {
 
 TEST(JobThreads, FlushDuringCompressionKeepsTheFileReadable) {
   testutil::TempDir dir;
-  const Clip clip = naturalClip(48, 32, 24);
+  const Clip clip = naturalClip(40, 24, 12);
   const std::string name = dir.file("busy.zrn");
-  ZurnMakeState* job = tol::ZurnMake(name.c_str(), 4 * clip.width, clip.width, clip.height, 24, 0, 0, 30, 1, 0,
+  ZurnMakeState* job = tol::ZurnMake(name.c_str(), 4 * clip.width, clip.width, clip.height, 12, 0, 0, 30, 1, 0,
                                      nullptr, 3, nullptr);
   ASSERT_NE(job, nullptr);
   std::atomic<bool> done{false};
@@ -48,10 +48,10 @@ TEST(JobThreads, FlushDuringCompressionKeepsTheFileReadable) {
         ++flushed;
         expectConsistent(name + ".tmp", framesSeen);
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   });
-  for (uint32_t k = 0; k < 24; ++k) tol::ZurnMakePutVideo(job, 1500, 100000, 0, clip.frames[k].data());
+  for (uint32_t k = 0; k < 12; ++k) tol::ZurnMakePutVideo(job, 1500, 100000, 0, clip.frames[k].data());
   done = true;
   flusher.join();
   tol::ZurnMakeClose(job, 0);
@@ -116,7 +116,7 @@ TEST(JobThreads, ConcurrentFlushesBackOffWithoutDeadlock) {
 
 TEST(JobThreads, AnalysisOnSeveralThreadsGivesTheSameFile) {
   testutil::TempDir dir;
-  const Clip clip = naturalClip(80, 48, 5, 8, 2, 1);
+  const Clip clip = naturalClip(64, 32, 4, 8, 2, 1);
   EncodeOptions o;
   o.targetSize = 2500;
   o.threads = 1;
