@@ -13,6 +13,8 @@
 #include "tol/zurnmix.h"
 #include "zurn_file_view.h"
 
+extern "C" const void* const sound_api_functions[];
+
 namespace {
 
 using soundtest::DecodedTrack;
@@ -93,6 +95,10 @@ INSTANTIATE_TEST_SUITE_P(Layouts, SoundFileRoundTrip,
                          ::testing::Values(Layout{11025, 8, 1, false}, Layout{11025, 8, 1, true},
                                            Layout{22050, 16, 1, false}, Layout{22050, 16, 1, true},
                                            Layout{44100, 16, 2, false}, Layout{44100, 16, 2, true}));
+
+TEST(SoundFile, PublicHeadersCompileAsC) {
+  for (int i = 0; i < 4; ++i) EXPECT_NE(sound_api_functions[i], nullptr);
+}
 
 TEST(SoundFile, TrackTablesAndPackets) {
   testutil::TempDir dir;
