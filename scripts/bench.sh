@@ -82,34 +82,45 @@ seconds=$(( $(date +%s) - start ))
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 package() { echo "$1 $(dpkg-query -W -f='${Version}' "$1" 2>/dev/null || echo '(not installed)')"; }
-{
-  echo "# Benchmark results"
-  echo
+conditions() {
   echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') by \`scripts/bench.sh\` in ${seconds} s, at commit $(git rev-parse --short HEAD 2>/dev/null || echo unknown)."
   echo
   echo "- Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores," \
        "$(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo) memory; $(. /etc/os-release && echo "$PRETTY_NAME")"
   echo "- Load average (1, 5, 15 min) before: $load_before; after: $load_after"
-  echo "- Every encoder and decoder ran alone on one processor (one thread for the peers, Zurn's encoder pinned)."
+  echo "- Every encoder and decoder ran as its own process, all kept to the same single processor; the peers with one thread."
   echo "- Peers (Debian packages): $(package vpx-tools), $(package libtheora-bin), $(package libjpeg62-turbo)," \
        "$(package opus-tools), $(package vorbis-tools)"
   echo
-  for c in "${clips[@]}"; do
-    IFS='|' read -r name _ _ <<< "$c"
-    cat "$out/$name.md"
-    [ -f "$out/$name.png" ] && echo && echo "![PSNR against data rate, $name]($name.png)"
-    echo
-  done
+}
+# One clip's tables and plot.
+clip_results() {
+  cat "$out/$1.md"
+  [ -f "$out/$1.png" ] && echo && echo "![PSNR against data rate, $1]($1.png)"
+  echo
+}
+{
+  echo "# Benchmark results"
+  echo
+  conditions
+  for c in "${clips[@]}"; do clip_results "${c%%|*}"; done
   cat "$out"/sound-*.md
 } > "$out/summary.md"
 echo "bench.sh: results in $out/ (summary.md), ${seconds} s"
 
 if [ "$readme" = 1 ]; then
-  # The block between the markers in README.md: the summary with headings one
-  # level down and links pointing into bench/results/.
+  # The block between the markers in README.md: the two natural clips the
+  # README quotes and the sound, headings one level down, links into
+  # bench/results/.
   block=$(mktemp)
-  sed -e '1,2d' -e 's/^### /#### /' -e 's/^## /### /' -e 's/](\([a-z_0-9x]*\.png\))/](bench\/results\/\1)/' \
-    "$out/summary.md" > "$block"
+  {
+    conditions
+    clip_results path_pan_320x240
+    clip_results leaf_zoom_640x480
+    cat "$out"/sound-*.md
+    echo
+    echo "The other clips, and everything above, are in [bench/results/summary.md](bench/results/summary.md)."
+  } | sed -e 's/^### /#### /' -e 's/^## /### /' -e 's/](\([a-z_0-9x]*\.png\))/](bench\/results\/\1)/' > "$block"
   awk -v block="$block" '
     /<!-- bench results begin -->/ { print; while ((getline line < block) > 0) print line; skip = 1; next }
     /<!-- bench results end -->/ { skip = 0 }

@@ -160,9 +160,12 @@ bool plotVideo(const std::string& outDir, const std::string& workDir, const Clip
     if (std::find(codecs.begin(), codecs.end(), r.codec) == codecs.end()) codecs.push_back(r.codec);
   std::ostringstream data, plot;
   int block = 0;
+  double lowest = 1e300, highest = 0;
   for (const std::string& codec : codecs) {
     const auto curve = curveOf(results, codec);
     if (curve.empty()) continue;
+    lowest = std::min(lowest, curve.front().first);
+    highest = std::max(highest, curve.back().first);
     for (const auto& [rate, psnr] : curve) data << rate << " " << psnr << "\n";
     data << "\n\n";
     plot << (block ? ", " : "plot ") << "'" << workDir << "/" << clip.name << "-plot.dat' index " << block
@@ -173,13 +176,21 @@ bool plotVideo(const std::string& outDir, const std::string& workDir, const Clip
     error = "no codec produced a result to plot";
     return false;
   }
+  // Rate tics at 1, 2 and 5 times the powers of ten the curves span.
+  std::ostringstream tics;
+  for (double decade = std::pow(10, std::floor(std::log10(lowest))); decade <= highest; decade *= 10)
+    for (double m : {1, 2, 5})
+      if (m * decade >= lowest / 1.3 && m * decade <= highest * 1.3)
+        tics << (tics.str().empty() ? "" : ", ") << std::llround(m * decade);
   const std::string script = workDir + "/" + clip.name + "-plot.gp";
   std::ostringstream gp;
-  gp << "set terminal pngcairo size 960,600 font 'sans,11'\n"
+  gp << "set terminal pngcairo noenhanced size 960,600 font 'sans,11'\n"
      << "set output '" << outDir << "/" << clip.name << ".png'\n"
      << "set title '" << clip.name << ": PSNR of Y against data rate (" << clip.width << "x" << clip.height << ", "
      << clip.frames() << " frames)'\n"
      << "set xlabel 'bytes per second (achieved)'\nset ylabel 'PSNR Y (dB)'\nset logscale x\nset grid\n"
+     << "set autoscale xfix\nset offsets graph 0.05, graph 0.05, graph 0.05, graph 0.05\n"
+     << "set xtics (" << tics.str() << ")\n"
      << "set key bottom right\n"
      << plot.str() << "\n";
   if (!writeFile(workDir + "/" + clip.name + "-plot.dat", data.str()) || !writeFile(script, gp.str())) {
