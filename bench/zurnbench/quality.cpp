@@ -1,5 +1,6 @@
 #include "quality.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zurnbench {
@@ -39,6 +40,39 @@ bool ClipQuality::add(const YuvFrame& reference, const YuvFrame& decoded) {
   }
   ++frames;
   return true;
+}
+
+Offset findPicture(const YuvFrame& reference, const YuvFrame& larger) {
+  Offset best;
+  double bestError = std::numeric_limits<double>::infinity();
+  for (int y = 0; y + reference.height <= larger.height; y += 2)
+    for (int x = 0; x + reference.width <= larger.width; x += 2) {
+      double error = 0;
+      for (int r = 0; r < reference.height; ++r)
+        for (int c = 0; c < reference.width; ++c) {
+          const int d = int(reference.y[size_t(r) * reference.width + c]) -
+                        int(larger.y[size_t(r + y) * larger.width + c + x]);
+          error += d * d;
+        }
+      if (error < bestError) {
+        bestError = error;
+        best = {x, y};
+      }
+    }
+  return best;
+}
+
+YuvFrame cropFrame(const YuvFrame& f, Offset at, int width, int height) {
+  YuvFrame out(width, height);
+  for (int r = 0; r < height; ++r)
+    std::copy_n(f.y.begin() + long(r + at.y) * f.width + at.x, width, out.y.begin() + long(r) * width);
+  const int cw = out.chromaWidth(), fcw = f.chromaWidth();
+  for (int r = 0; r < out.chromaHeight(); ++r) {
+    const long from = long(r + at.y / 2) * fcw + at.x / 2, to = long(r) * cw;
+    std::copy_n(f.cb.begin() + from, cw, out.cb.begin() + to);
+    std::copy_n(f.cr.begin() + from, cw, out.cr.begin() + to);
+  }
+  return out;
 }
 
 SoundFidelity measureSound(const std::vector<int16_t>& reference, const std::vector<int16_t>& decoded,

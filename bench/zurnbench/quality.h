@@ -29,6 +29,15 @@ struct ClipQuality {
   double psnrCr() const { return psnr(errCr, samplesC); }
 };
 
+// Where a reference picture lies inside a larger decoded frame (a decoder
+// that writes its whole coded area): the even offset with the least luma
+// error. Then the part of a frame at that offset, reference-sized.
+struct Offset {
+  int x = 0, y = 0;
+};
+Offset findPicture(const YuvFrame& reference, const YuvFrame& larger);
+YuvFrame cropFrame(const YuvFrame& frame, Offset at, int width, int height);
+
 struct SoundFidelity {
   double snrDb = 0;
   int lag = 0;  // decoded sample frames that precede the reference's first

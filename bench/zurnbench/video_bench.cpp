@@ -122,11 +122,22 @@ void recordEncode(VideoResult& r, const Clip& clip, const ChildRun& run, const s
 }
 
 // Compares decoded planes with the clip's; a missing or extra frame fails.
-void recordQuality(VideoResult& r, const Clip& clip, const std::vector<YuvFrame>& decoded, const std::string& error) {
+// A decoder that writes its whole coded area (larger than the picture) has
+// the picture found in it first.
+void recordQuality(VideoResult& r, const Clip& clip, std::vector<YuvFrame>& decoded, const std::string& error) {
   if (!error.empty()) {
     r.ok = false;
     r.note = "decoded output unreadable: " + error;
     return;
+  }
+  if (!decoded.empty() && !clip.planes.empty() && decoded[0].width >= clip.width &&
+      decoded[0].height >= clip.height && (decoded[0].width > clip.width || decoded[0].height > clip.height)) {
+    const Offset at = findPicture(clip.planes[0], decoded[0]);
+    const int w = decoded[0].width, h = decoded[0].height;
+    r.note = "the decoder writes its whole coded frame (" + str(w) + " x " + str(h) + "); the picture was found at (" +
+             str(at.x) + ", " + str(at.y) + ")";
+    for (YuvFrame& f : decoded)
+      if (f.width == w && f.height == h) f = cropFrame(f, at, clip.width, clip.height);
   }
   for (size_t i = 0; i < decoded.size() && i < clip.planes.size(); ++i) {
     if (!r.quality.add(clip.planes[i], decoded[i])) {

@@ -48,6 +48,27 @@ TEST(Psnr, ClipSumsErrorsPerPlaneAndFindsTheWorstFrame) {
   EXPECT_FALSE(q.add(ref, flatFrame(4, 4, 100, 50, 200)));
 }
 
+TEST(Psnr, FindsThePictureInsideALargerDecodedFrame) {
+  zb::YuvFrame ref(16, 10), big(24, 14);
+  std::mt19937 rng(3);
+  for (auto* plane : {&ref.y, &ref.cb, &ref.cr, &big.y, &big.cb, &big.cr})
+    for (auto& v : *plane) v = uint8_t(rng());
+  for (int r = 0; r < 10; ++r)
+    for (int c = 0; c < 16; ++c) big.y[size_t(r + 2) * 24 + c + 4] = ref.y[size_t(r) * 16 + c];
+  for (int r = 0; r < 5; ++r)
+    for (int c = 0; c < 8; ++c) {
+      big.cb[size_t(r + 1) * 12 + c + 2] = ref.cb[size_t(r) * 8 + c];
+      big.cr[size_t(r + 1) * 12 + c + 2] = ref.cr[size_t(r) * 8 + c];
+    }
+  const zb::Offset at = zb::findPicture(ref, big);
+  EXPECT_EQ(at.x, 4);
+  EXPECT_EQ(at.y, 2);
+  const zb::YuvFrame cut = zb::cropFrame(big, at, 16, 10);
+  EXPECT_EQ(cut.y, ref.y);
+  EXPECT_EQ(cut.cb, ref.cb);
+  EXPECT_EQ(cut.cr, ref.cr);
+}
+
 TEST(SoundFidelity, FindsTheDelayAndMeasuresTheNoise) {
   std::mt19937 rng(7);
   std::uniform_int_distribution<int> sample(-8000, 8000), noise(-1, 1);
