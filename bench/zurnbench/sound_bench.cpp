@@ -9,8 +9,8 @@
 #include <iterator>
 
 #include "child_process.h"
+#include "media_readers.h"
 #include "quality.h"
-#include "wave.h"
 #include "zurn_file.h"
 
 namespace zurnbench {

@@ -1,7 +1,6 @@
 # The comparison harness's code, as a library shared by the zurnbench program
 # and its tests. Included from bench/zurnbench.cmake and tests/zurnbench.
 if(NOT TARGET zurnbench_core)
-  find_package(PNG REQUIRED)
   find_package(JPEG REQUIRED)
   file(GLOB _zurnbench_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
   list(FILTER _zurnbench_sources EXCLUDE REGEX "/main\\.cpp$")
@@ -10,5 +9,5 @@ if(NOT TARGET zurnbench_core)
                              PRIVATE ${PROJECT_SOURCE_DIR})
   # Only the colour conversion is taken from inside the encoder library.
   target_compile_definitions(zurnbench_core PRIVATE TOL_LIB_NS=zurn_lib)
-  target_link_libraries(zurnbench_core PUBLIC zurnmake_static tolutil_static PNG::PNG JPEG::JPEG Threads::Threads)
+  target_link_libraries(zurnbench_core PUBLIC tolapp_common zurnmake_static tolutil_static JPEG::JPEG Threads::Threads)
 endif()

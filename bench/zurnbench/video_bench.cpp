@@ -12,7 +12,7 @@
 
 #include "child_process.h"
 #include "jpeg_planes.h"
-#include "png_sequence.h"
+#include "media_readers.h"
 #include "tol/yuv.h"
 
 namespace zurnbench {

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "child_roles.h"
+#include "media_readers.h"
 #include "tol/zurndecoder.h"
 #include "tol/zurnmake.h"
 #include "tol/zurnsound.h"
-#include "wave.h"
 
 namespace zurnbench {
 namespace {

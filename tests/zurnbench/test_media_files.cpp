@@ -8,10 +8,9 @@
 
 #include "args.h"
 #include "jpeg_planes.h"
-#include "png_sequence.h"
+#include "media_readers.h"
 #include "quality.h"
 #include "testutil.h"
-#include "wave.h"
 #include "zurn_file.h"
 
 namespace zb = zurnbench;

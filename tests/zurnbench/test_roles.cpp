@@ -7,9 +7,9 @@
 
 #include "child_roles.h"
 #include "jpeg_planes.h"
+#include "media_readers.h"
 #include "quality.h"
 #include "testutil.h"
-#include "wave.h"
 #include "zurn_file.h"
 
 namespace zb = zurnbench;

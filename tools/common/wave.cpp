@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace zurnbench {
+namespace tolapp {
 namespace {
 
 uint32_t le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
@@ -97,4 +97,4 @@ bool writeWave(const std::string& path, const Sound& sound) {
   return std::fclose(f) == 0 && ok;
 }
 
-}  // namespace zurnbench
+}  // namespace tolapp

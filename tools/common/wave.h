@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace zurnbench {
+namespace tolapp {
 
 struct Sound {
   int rate = 0;
@@ -24,4 +24,4 @@ bool parseWave(const std::vector<uint8_t>& bytes, Sound& sound, std::string& err
 // Writes 16-bit PCM.
 bool writeWave(const std::string& path, const Sound& sound);
 
-}  // namespace zurnbench
+}  // namespace tolapp

@@ -1,0 +1,207 @@
+// The compressor program, run as the launcher runs it, on a small clip made
+// by zurnsample; every result is checked with the decoder.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <memory>
+
+#include "testutil.h"
+#include "tol/zurndecoder.h"
+#include "tol/zurnsound.h"
+
+namespace {
+
+constexpr int kFrames = 16, kWidth = 64, kHeight = 48;
+
+struct Outcome {
+  int code = -1;
+  std::string out, err;
+};
+
+std::string readText(const std::string& path) {
+  const std::vector<uint8_t> bytes = testutil::readFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// Runs a program in `folder` with no terminal: stdin is /dev/null, stdout
+// and stderr are kept.
+Outcome runIn(const std::string& folder, std::vector<std::string> args) {
+  const std::string outPath = folder + "/stdout.txt", errPath = folder + "/stderr.txt";
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int in = open("/dev/null", O_RDONLY), out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
+              err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0 || chdir(folder.c_str()) != 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
+        dup2(err, 2) < 0)
+      _exit(127);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  Outcome r;
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid) return r;
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  r.out = readText(outPath);
+  r.err = readText(errPath);
+  return r;
+}
+
+struct DecoderCloser {
+  void operator()(ZurnDecoder* d) const { ZurnDecoderClose(d); }
+};
+using Decoder = std::unique_ptr<ZurnDecoder, DecoderCloser>;
+
+// Every frame must decode.
+void expectDecodes(ZurnDecoder& d) {
+  for (int f = 1; f <= d.frames; ++f) {
+    EXPECT_EQ(ZurnDecoderDecodeFrame(&d), 1) << "frame " << f;
+    ZurnDecoderNextFrame(&d);
+  }
+}
+
+class ZurnTool : public ::testing::Test {
+ protected:
+  // One sample clip for all tests: frame0000.png to frame0015.png and
+  // sound.wav, 16/15 seconds of 11025 Hz mono.
+  static void SetUpTestSuite() {
+    sample_ = std::make_unique<testutil::TempDir>();
+    const Outcome r = runIn(sample_->path().string(), {TOL_ZURNSAMPLE, "clip", "/N" + std::to_string(kFrames),
+                                                   "/W" + std::to_string(kWidth), "/H" + std::to_string(kHeight),
+                                                   "/R11025"});
+    ASSERT_EQ(r.code, 0) << r.err;
+  }
+  static void TearDownTestSuite() { sample_.reset(); }
+
+  static std::string clip(const std::string& name) { return sample_->file("clip/" + name); }
+
+  Outcome zurn(std::vector<std::string> args) {
+    args.insert(args.begin(), TOL_ZURN);
+    return runIn(dir.path().string(), std::move(args));
+  }
+
+  Decoder decode(const std::string& name) {
+    Decoder d(ZurnDecoderOpen(dir.file(name).c_str(), 0));
+    EXPECT_NE(d, nullptr) << ZurnDecoderGetError();
+    return d;
+  }
+
+  testutil::TempDir dir;
+  static std::unique_ptr<testutil::TempDir> sample_;
+};
+
+std::unique_ptr<testutil::TempDir> ZurnTool::sample_;
+
+TEST_F(ZurnTool, CompressesPicturesAndSoundAndChecksTheFile) {
+  const Outcome r = zurn({clip("frame0000.png"), "out.zrn", clip("sound.wav"), "/d20000", "/#4321"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("verified: 16 frames decode"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("16 compressed (100%)"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("out.zrn.tmp")));
+
+  Decoder d = decode("out.zrn");
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->frames, kFrames);
+  EXPECT_EQ(d->width, kWidth);
+  EXPECT_EQ(d->height, kHeight);
+  EXPECT_EQ(d->fpsNumerator, 15);
+  EXPECT_EQ(d->fpsDenominator, 1);
+  std::unique_ptr<ZurnTrackReader, void (*)(ZurnTrackReader*)> sound(ZurnTrackReaderOpen(d.get(), 0),
+                                                                     ZurnTrackReaderClose);
+  ASSERT_NE(sound, nullptr);
+  EXPECT_EQ(sound->rate, 11025);
+  EXPECT_EQ(sound->channels, 1);
+  std::vector<uint8_t> buffer(sound->bufferSize);
+  uint64_t bytes = 0;
+  for (int f = 1; f <= d->frames; ++f) {
+    EXPECT_EQ(ZurnDecoderDecodeFrame(d.get()), 1);
+    bytes += ZurnTrackReaderGet(sound.get(), buffer.data());
+    ZurnDecoderNextFrame(d.get());
+  }
+  // The whole sound, as long as the pictures: 16/15 seconds.
+  EXPECT_NEAR(double(bytes) / (2 * 11025), double(kFrames) / 15, 0.01);
+  // The rate holds the file near 20000 bytes a second.
+  const double rate = double(std::filesystem::file_size(dir.file("out.zrn"))) * 15 / kFrames;
+  EXPECT_LT(rate, 20000 * 1.5);
+}
+
+TEST_F(ZurnTool, FrameRangeRatesHeightModesAndCropShapeTheFile) {
+  struct Case {
+    std::vector<std::string> args;
+    int frames, width, height;
+  };
+  const std::string folder = sample_->file("clip");
+  const Case cases[] = {
+      {{folder, "a.zrn", "/s5", "/e12"}, 8, kWidth, kHeight},
+      {{clip("frame????.png*3-6"), "b.zrn"}, 4, kWidth, kHeight},
+      {{folder, "c.zrn", "/z1", "/k4"}, kFrames, kWidth, kHeight},  // shown line-doubled
+      {{folder, "d.zrn", "/z2", "/p2"}, kFrames, kWidth, kHeight / 2},
+      {{folder, "e.zrn", "/x8", "/y-4", "/w32", "/h16"}, kFrames, 32, 16},
+      {{folder, "f.zrn", "/f30", "/a15"}, kFrames / 2, kWidth, kHeight},
+      {{folder, "g.zrn", clip("sound.wav"), "/l-1", "/D50", "/M1.5"}, kFrames, kWidth, kHeight},
+  };
+  for (const Case& c : cases) {
+    const Outcome r = zurn(c.args);
+    ASSERT_EQ(r.code, 0) << c.args[1] << ": " << r.err;
+    Decoder d = decode(c.args[1]);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->frames, c.frames) << c.args[1];
+    EXPECT_EQ(d->width, c.width) << c.args[1];
+    EXPECT_EQ(d->height, c.height) << c.args[1];
+    EXPECT_EQ(ZurnDecoderTrackFlags(d.get(), 0), 0u) << c.args[1] << " has no sound track";
+    expectDecodes(*d);
+  }
+  Decoder doubled = decode("c.zrn");
+  EXPECT_NE(doubled->flags & ZURNDEC_LINE_DOUBLING, 0u);
+  Decoder second = decode("d.zrn");
+  EXPECT_EQ(second->flags & ZURNDEC_LINE_DOUBLING, 0u);
+  Decoder halved = decode("f.zrn");
+  EXPECT_EQ(halved->fpsNumerator, 15);
+}
+
+TEST_F(ZurnTool, ReplacesAnExistingFileOnlyWithO) {
+  testutil::writeFile(dir.file("out.zrn"), {'o', 'l', 'd'});
+  Outcome r = zurn({clip("frame0000.png"), "out.zrn", "/e2"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("exists and was not replaced"), std::string::npos) << r.err;
+  EXPECT_EQ(testutil::readFile(dir.file("out.zrn")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+
+  r = zurn({clip("frame0000.png"), "out.zrn", "/e2", "/o"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  Decoder d = decode("out.zrn");
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->frames, 2);
+}
+
+TEST_F(ZurnTool, ReportsFailuresWithAnExitCode) {
+  Outcome r = zurn({});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("usage: zurn"), std::string::npos);
+
+  r = zurn({clip("frame0000.png"), "out.zrn", "/q5"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("unknown switch: /q5"), std::string::npos) << r.err;
+
+  r = zurn({clip("missing0000.png"), "out.zrn"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("no PNG frames found"), std::string::npos) << r.err;
+
+  r = zurn({clip("frame0000.png"), "out.zrn", clip("frame0001.png")});  // not a WAVE file
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("not a RIFF WAVE file"), std::string::npos) << r.err;
+
+  r = zurn({clip("frame0000.png"), "no/such/folder/out.zrn"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("Couldn't create temporary file."), std::string::npos) << r.err;
+
+  r = zurn({clip("frame0000.png"), clip("frame0000.png"), "/o"});  // would overwrite its own input
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("Output filename must be different than the input filename."), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("out.zrn")));
+}
+
+}  // namespace
