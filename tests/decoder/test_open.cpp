@@ -2,10 +2,11 @@
 // or whole-file choice, line modes, tracks; walking frames with next and goto.
 // These files carry filler instead of video, so video decoding stays off
 // unless a test decodes.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include "decode/zurn_decoder.h"
 #include "decode/zurn_decoder_header.h"
@@ -219,8 +220,8 @@ TEST_F(ZurnOpen, SourcesGiveTheSameFrames) {
   auto bytes = zurntest::build(clip);
   std::string name = save(bytes);
   // A handle positioned behind 37 bytes of something else.
-  std::vector<uint8_t> prefixed(37, 0xEE);
-  prefixed.insert(prefixed.end(), bytes.begin(), bytes.end());
+  std::vector<uint8_t> prefixed(37 + bytes.size(), 0xEE);
+  std::copy(bytes.begin(), bytes.end(), prefixed.begin() + 37);
   int fd = ::open(save(prefixed, "prefixed.bin").c_str(), O_RDONLY);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::lseek(fd, 37, SEEK_SET), 37);
