@@ -1,5 +1,6 @@
 #include "encoder/colour_options.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -9,8 +10,7 @@ namespace {
 // Sum of |colour - v| over sorted[a..b), with prefix sums sum[k] of
 // sorted[0..k).
 uint32_t groupCost(const uint8_t* sorted, const uint32_t* sum, int a, int b, int colour) {
-  int m = a;
-  while (m < b && sorted[m] <= colour) ++m;
+  const int m = static_cast<int>(std::upper_bound(sorted + a, sorted + b, colour) - sorted);
   return static_cast<uint32_t>(colour * (m - a) - static_cast<int>(sum[m] - sum[a]) +
                                static_cast<int>(sum[b] - sum[m]) - colour * (b - m));
 }

@@ -1,7 +1,13 @@
 #include "encoder/frame_budget.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdlib>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "encoder/sound_track.h"
 
@@ -21,14 +27,46 @@ double entropyBytes(const uint32_t (&hist)[256]) {
   return bits / 8;
 }
 
+// Samples that moved by more than 2 since the previous frame are counted;
+// with vector compares the (usually few) moved ones are found 16 at a time.
+void countMoved(const uint8_t* plane, const uint8_t* previous, size_t samples, uint32_t (&hist)[256]) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i two = _mm_set1_epi8(2);
+  for (; i + 16 <= samples; i += 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(plane + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(previous + i));
+    const __m128i distance = _mm_or_si128(_mm_subs_epu8(a, b), _mm_subs_epu8(b, a));
+    const __m128i still = _mm_cmpeq_epi8(_mm_subs_epu8(distance, two), _mm_setzero_si128());
+    for (unsigned moved = ~static_cast<unsigned>(_mm_movemask_epi8(still)) & 0xFFFF; moved; moved &= moved - 1)
+      ++hist[plane[i + static_cast<unsigned>(std::countr_zero(moved))]];
+  }
+#endif
+  for (; i < samples; ++i)
+    if (std::abs(plane[i] - previous[i]) > 2) ++hist[plane[i]];
+}
+
+// Four histograms side by side keep repeated values from waiting on each
+// other's increments.
+void countAll(const uint8_t* plane, size_t samples, uint32_t (&hist)[256]) {
+  uint32_t part[4][256] = {};
+  size_t i = 0;
+  for (; i + 4 <= samples; i += 4) {
+    ++part[0][plane[i]];
+    ++part[1][plane[i + 1]];
+    ++part[2][plane[i + 2]];
+    ++part[3][plane[i + 3]];
+  }
+  for (; i < samples; ++i) ++part[0][plane[i]];
+  for (int v = 0; v < 256; ++v) hist[v] = part[0][v] + part[1][v] + part[2][v] + part[3][v];
+}
+
 double planeEntropy(const uint8_t* plane, const uint8_t* previous, size_t samples) {
   uint32_t hist[256] = {};
-  if (!previous) {
-    for (size_t i = 0; i < samples; ++i) ++hist[plane[i]];
-  } else {
-    for (size_t i = 0; i < samples; ++i)
-      if (std::abs(plane[i] - previous[i]) > 2) ++hist[plane[i]];
-  }
+  if (!previous)
+    countAll(plane, samples, hist);
+  else
+    countMoved(plane, previous, samples, hist);
   return entropyBytes(hist);
 }
 

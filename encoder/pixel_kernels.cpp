@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "decode/core/scan_orders.h"
+
 TOL_NS_BEGIN
 
 uint32_t sad64Plain(const uint8_t* a, const uint8_t* b) {
@@ -42,13 +44,32 @@ void runStatisticsPlain(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (
   }
 }
 
+unsigned chooseRunOrderPlain(const uint8_t* pic) {
+  unsigned best = 0;
+  uint32_t bestCost = UINT32_MAX;
+  for (unsigned o = 0; o < 16; ++o) {
+    const uint8_t* order = kRunOrders[o];
+    uint32_t cost = 1;
+    for (int i = 1; i < 64; ++i) {
+      const int d = pic[order[i]] - pic[order[i - 1]];
+      cost += static_cast<uint32_t>(std::abs(d)) + (d != 0);
+    }
+    if (cost < bestCost) {
+      bestCost = cost;
+      best = o;
+    }
+  }
+  return best;
+}
+
 const PixelKernels& pixelKernels() {
   static const PixelKernels kernels = [] {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("sse4.1")) return PixelKernels{sad64Sse41, sadOffsetsSse41, runStatisticsSse41};
+    if (__builtin_cpu_supports("avx2")) return PixelKernels{sad64Sse41, sadOffsetsAvx2, runStatisticsSse41, chooseRunOrderSse41};
+    if (__builtin_cpu_supports("sse4.1")) return PixelKernels{sad64Sse41, sadOffsetsSse41, runStatisticsSse41, chooseRunOrderSse41};
 #endif
-    return PixelKernels{sad64Plain, sadOffsetsPlain, runStatisticsPlain};
+    return PixelKernels{sad64Plain, sadOffsetsPlain, runStatisticsPlain, chooseRunOrderPlain};
   }();
   return kernels;
 }

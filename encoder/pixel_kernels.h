@@ -25,10 +25,26 @@ struct PixelKernels {
   // larger distance of the smallest and the largest member from it).
   void (*runStatistics)(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
                         uint8_t (*deviation)[10]);
+  // The run order with the smallest sum of |differences| plus number of
+  // changes between consecutive samples of the 8x8 picture (the first on
+  // ties).
+  unsigned (*chooseRunOrder)(const uint8_t* pic);
 };
 
 // The run lengths that the statistics cover.
 constexpr uint8_t kRunLengthSteps[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 16};
+
+// The lengths part of the statistics, the same for every run.
+struct RunLengthTable {
+  uint8_t length[64][10];
+};
+constexpr RunLengthTable makeRunLengthTable() {
+  RunLengthTable t{};
+  for (int p = 0; p < 64; ++p)
+    for (int li = 0; li < 10; ++li) t.length[p][li] = static_cast<uint8_t>(kRunLengthSteps[li] < 64 - p ? kRunLengthSteps[li] : 64 - p);
+  return t;
+}
+inline constexpr RunLengthTable kRunLengthTable = makeRunLengthTable();
 
 const PixelKernels& pixelKernels();
 
@@ -39,6 +55,7 @@ void sadOffsetsPlain(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref,
 
 void runStatisticsPlain(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
                         uint8_t (*deviation)[10]);
+unsigned chooseRunOrderPlain(const uint8_t* pic);
 
 // The SSE4.1 versions (call only when the processor has SSE4.1).
 uint32_t sad64Sse41(const uint8_t* a, const uint8_t* b);
@@ -46,5 +63,10 @@ void sadOffsetsSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref,
                      uint32_t* out);
 void runStatisticsSse41(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
                         uint8_t (*deviation)[10]);
+unsigned chooseRunOrderSse41(const uint8_t* pic);
+
+// The AVX2 versions (call only when the processor has AVX2).
+void sadOffsetsAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,
+                    uint32_t* out);
 
 TOL_NS_END

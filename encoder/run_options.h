@@ -22,6 +22,11 @@ struct RunTable {
   uint8_t length[64][kRunLengthsTried];
   uint8_t colour[64][kRunLengthsTried];
   uint8_t deviation[64][kRunLengthsTried];
+  // reach[k][p] = the smallest deviation of the lengths after k (k = 0..8)
+  // at start p. It grows with k, so the run taken at threshold T is the
+  // first k whose reach exceeds T (k = the count of reaches <= T), and that
+  // reach is the next threshold that changes the run at p.
+  alignas(16) uint8_t reach[kRunLengthsTried - 1][64];
 };
 
 // The run order with the smallest sum of |differences| plus number of
@@ -34,6 +39,9 @@ void buildRunTable(const uint8_t pic[64], unsigned order, RunTable& table);
 // whose deviation is at most T), as values along the run order. Returns the
 // smallest deviation above T met while parsing, or 256.
 int parseRuns(const RunTable& table, int threshold, uint8_t scanned[64]);
+// The same without vector instructions (parseRuns uses them where the
+// target always has them).
+int parseRunsPlain(const RunTable& table, int threshold, uint8_t scanned[64]);
 
 // Values along run order `order` back into raster order.
 void unscanRuns(unsigned order, const uint8_t scanned[64], uint8_t decoded[64]);

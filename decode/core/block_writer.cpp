@@ -1,5 +1,9 @@
 #include "decode/core/block_writer.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "decode/core/coefficient_coder.h"
 #include "decode/core/scan_orders.h"
 
@@ -41,17 +45,30 @@ void writeRaw(PlaneWriter& w, const uint8_t pixels[64], bool scaled) {
   for (int i = 0; i < 64; ++i) w.colour(pixels[i]);
 }
 
+uint64_t equalNeighbours(const uint8_t scanned[64]) {
+#if defined(__SSE2__)
+  uint64_t mask = 0;
+  for (int k = 0; k < 4; ++k) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scanned + 16 * k));
+    // The last group takes its neighbours from itself shifted by one lane.
+    const __m128i next = k < 3 ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(scanned + 16 * k + 1))
+                               : _mm_srli_si128(here, 1);
+    mask |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, next)))} << (16 * k);
+  }
+  return mask & ~(uint64_t{1} << 63);
+#else
+  uint64_t mask = 0;
+  for (int i = 0; i < 63; ++i) mask |= uint64_t{scanned[i + 1] == scanned[i]} << i;
+  return mask;
+#endif
+}
+
 unsigned segmentRuns(const uint8_t scanned[64], RunSegment segments[64]) {
+  const uint64_t equal = equalNeighbours(scanned);
   unsigned count = 0, i = 0;
   while (i < 63) {
-    unsigned len = 1;
-    const bool repeated = scanned[i + 1] == scanned[i];
-    if (repeated) {
-      while (len < 16 && i + len < 64 && scanned[i + len] == scanned[i]) ++len;
-    } else {
-      while (len < 16 && i + len < 64 && scanned[i + len] != scanned[i + len - 1]) ++len;
-    }
-    segments[count++] = RunSegment{static_cast<uint8_t>(len), repeated};
+    const unsigned len = runSegmentLength(equal, i);
+    segments[count++] = RunSegment{static_cast<uint8_t>(len), ((equal >> i) & 1) != 0};
     i += len;
   }
   return count;

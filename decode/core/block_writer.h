@@ -7,6 +7,7 @@
 // raster order.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 #include "decode/core/plane_writer.h"
@@ -55,5 +56,18 @@ struct RunSegment {
   bool repeated;
 };
 unsigned segmentRuns(const uint8_t scanned[64], RunSegment segments[64]);
+
+// Bit i (i = 0 .. 62) set where scanned[i + 1] equals scanned[i]; bit 63 is
+// clear. A segment is then one stretch of set or of clear bits.
+uint64_t equalNeighbours(const uint8_t scanned[64]);
+
+// Length of the segment starting at i (< 63), given equalNeighbours(): one
+// more than the stretch of equal bits from bit i, at most 16 and 64 - i.
+inline unsigned runSegmentLength(uint64_t equal, unsigned i) {
+  const uint64_t rest = equal >> i;
+  const unsigned stretch = static_cast<unsigned>(rest & 1 ? std::countr_one(rest) : std::countr_zero(rest));
+  const unsigned cap = 64 - i < 16 ? 64 - i : 16;
+  return stretch + 1 < cap ? stretch + 1 : cap;
+}
 
 TOL_NS_END

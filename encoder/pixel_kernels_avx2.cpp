@@ -1,0 +1,65 @@
+#include <immintrin.h>
+
+#include <cstring>
+
+#include "encoder/pixel_kernels.h"
+
+TOL_NS_BEGIN
+namespace {
+
+// Shuffle controls that move the last `bytes` of a 16-byte load to the front.
+alignas(16) constexpr uint8_t kShiftDown[32] = {0,    1,    2,    3,    4,    5,    6,    7,    8,    9,    10,
+                                                11,   12,   13,   14,   15,   0x80, 0x80, 0x80, 0x80, 0x80, 0x80,
+                                                0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
+
+// The first `bytes` (8..16) bytes at p into lanes 0..bytes-1, reading only
+// [p + bytes - 16, p + bytes); the caller guarantees p - 8 is readable when
+// bytes < 16.
+__m128i loadTail(const uint8_t* p, int bytes) {
+  if (bytes >= 16) return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + bytes - 16));
+  return _mm_shuffle_epi8(tail, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kShiftDown + 16 - bytes)));
+}
+
+}  // namespace
+
+// Sixteen offsets at a time: the low lane holds the reference row from k0,
+// the high lane from k0 + 8, and each lane's mpsadbw gives eight SADs. The
+// last group may have fewer than sixteen offsets; fewer than nine go to the
+// SSE4.1 version.
+void sadOffsetsAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,
+                    uint32_t* out) {
+  __m256i rows[8];
+  for (int r = 0; r < 8; ++r) {
+    int64_t s8;
+    std::memcpy(&s8, src + r * srcPitch, 8);
+    rows[r] = _mm256_set1_epi64x(s8);
+  }
+  int k0 = 0;
+  for (; count - k0 >= 9; k0 += 16) {
+    const int n = count - k0;
+    const int highBytes = n + 7 - 8;  // readable bytes from k0 + 8
+    __m256i acc = _mm256_setzero_si256();
+    for (int r = 0; r < 8; ++r) {
+      const uint8_t* p = ref + r * refPitch + k0;
+      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const __m256i row = _mm256_inserti128_si256(_mm256_castsi128_si256(low), loadTail(p + 8, highBytes), 1);
+      acc = _mm256_add_epi16(acc, _mm256_mpsadbw_epu8(row, rows[r], 0));
+      acc = _mm256_add_epi16(acc, _mm256_mpsadbw_epu8(row, rows[r], 5 | 5 << 3));
+    }
+    const __m256i first = _mm256_cvtepu16_epi32(_mm256_castsi256_si128(acc));
+    const __m256i second = _mm256_cvtepu16_epi32(_mm256_extracti128_si256(acc, 1));
+    if (n >= 16) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k0), first);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k0 + 8), second);
+    } else {
+      alignas(32) uint32_t lanes[16];
+      _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), first);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(lanes + 8), second);
+      std::memcpy(out + k0, lanes, sizeof(uint32_t) * static_cast<size_t>(n));
+    }
+  }
+  if (k0 < count) sadOffsetsSse41(src, srcPitch, ref + k0, refPitch, count - k0, out + k0);
+}
+
+TOL_NS_END
