@@ -59,38 +59,37 @@ void close(File f) {
   if (f >= 0) ::close(f);
 }
 
-int64_t read(File f, void* dest, uint32_t count) {
-  uint8_t* p = static_cast<uint8_t*>(dest);
+namespace {
+
+// Repeats a read or write until `count` bytes are moved, the file ends or an
+// error stops it; EINTR retries. Returns the bytes moved, or -1 when an
+// error came before any byte did.
+template <class Transfer>
+int64_t transferAll(Transfer transfer, uint32_t count) {
   int64_t total = 0;
   while (count > 0) {
-    ssize_t n = ::read(f, p, count > (1u << 30) ? (1u << 30) : count);
+    const ssize_t n = transfer(total, count > (1u << 30) ? (1u << 30) : count);
     if (n < 0) {
       if (errno == EINTR) continue;
       return total > 0 ? total : -1;
     }
     if (n == 0) break;
-    p += n;
     total += n;
     count -= static_cast<uint32_t>(n);
   }
   return total;
 }
 
+}  // namespace
+
+int64_t read(File f, void* dest, uint32_t count) {
+  uint8_t* p = static_cast<uint8_t*>(dest);
+  return transferAll([&](int64_t done, uint32_t n) { return ::read(f, p + done, n); }, count);
+}
+
 int64_t write(File f, const void* src, uint32_t count) {
   const uint8_t* p = static_cast<const uint8_t*>(src);
-  int64_t total = 0;
-  while (count > 0) {
-    ssize_t n = ::write(f, p, count > (1u << 30) ? (1u << 30) : count);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return total > 0 ? total : -1;
-    }
-    if (n == 0) break;
-    p += n;
-    total += n;
-    count -= static_cast<uint32_t>(n);
-  }
-  return total;
+  return transferAll([&](int64_t done, uint32_t n) { return ::write(f, p + done, n); }, count);
 }
 
 int64_t seek(File f, int64_t offset, int whence) {
