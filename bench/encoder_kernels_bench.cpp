@@ -3,6 +3,7 @@
 // and of the run-option steps on smooth 8x8 pictures.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -106,13 +107,33 @@ void chooseOrder(benchmark::State& state) {
 }
 BENCHMARK(chooseOrder);
 
-// A block's full candidate list: sizes and errors falling with noise.
-void pruning(benchmark::State& state, bool hull) {
+// Candidate lists: "long" has 300 options with sizes rising and errors
+// falling under noise; "block" is shaped like one block's options (a few
+// singles, a run chain, intra quantisers from fine to coarse, 100 residue
+// steps, inter quantisers).
+std::vector<Candidate> candidates(bool block) {
   std::mt19937 rng(7);
-  std::vector<Candidate> list(300);
-  for (int i = 0; i < 300; ++i)
-    list[static_cast<size_t>(i)] = Candidate{static_cast<int32_t>(2000 + 37 * i + rng() % 400),
-                                             static_cast<uint32_t>(5000 - 16 * i + rng() % 300), 0, 0};
+  std::vector<Candidate> list;
+  auto add = [&](int64_t size, int64_t error) {
+    list.push_back(Candidate{static_cast<int32_t>(size), static_cast<uint32_t>(std::max<int64_t>(error, 0)), 0, 0});
+  };
+  if (!block) {
+    for (int i = 0; i < 300; ++i) add(2000 + 37 * i + rng() % 400, 5000 - 16 * i + rng() % 300);
+    return list;
+  }
+  add(0, 3000);
+  add(700, 1800);
+  add(2200, 1100);
+  for (int i = 0; i < 12; ++i) add(3000 + 900 * i + rng() % 300, 1500 - 110 * i + rng() % 60);
+  for (int q = 0; q < 16; ++q) add(30000 - 1700 * q + rng() % 500, 60 + 70 * q + rng() % 40);
+  for (int i = 0; i < 100; ++i) add(1500 + 260 * i + rng() % 200, 2600 * (100 - i) / 100 + rng() % 30);
+  for (int q = 0; q < 16; ++q) add(26000 - 1500 * q + rng() % 500, 80 + 60 * q + rng() % 40);
+  add(64 * 2000, 0);
+  return list;
+}
+
+void pruning(benchmark::State& state, bool hull, bool block) {
+  const std::vector<Candidate> list = candidates(block);
   std::vector<Candidate> work(list.size());
   for (auto _ : state) {
     work = list;
@@ -124,8 +145,10 @@ void pruning(benchmark::State& state, bool hull) {
     benchmark::DoNotOptimize(n);
   }
 }
-BENCHMARK_CAPTURE(pruning, hull, true);
-BENCHMARK_CAPTURE(pruning, pareto, false);
+BENCHMARK_CAPTURE(pruning, hull_long, true, false);
+BENCHMARK_CAPTURE(pruning, hull_block, true, true);
+BENCHMARK_CAPTURE(pruning, pareto_long, false, false);
+BENCHMARK_CAPTURE(pruning, pareto_block, false, true);
 
 }  // namespace
 

@@ -8,9 +8,8 @@ TOL_NS_BEGIN
 namespace {
 
 // Sum of |colour - v| over sorted[a..b), with prefix sums sum[k] of
-// sorted[0..k).
-uint32_t groupCost(const uint8_t* sorted, const uint32_t* sum, int a, int b, int colour) {
-  const int m = static_cast<int>(std::upper_bound(sorted + a, sorted + b, colour) - sorted);
+// sorted[0..k); m is where the samples above colour start within [a, b).
+uint32_t groupCost(const uint32_t* sum, int a, int b, int m, int colour) {
   return static_cast<uint32_t>(colour * (m - a) - static_cast<int>(sum[m] - sum[a]) +
                                static_cast<int>(sum[b] - sum[m]) - colour * (b - m));
 }
@@ -19,9 +18,13 @@ uint32_t groupCost(const uint8_t* sorted, const uint32_t* sum, int a, int b, int
 
 void sortSamples(const uint8_t* samples, int n, uint8_t* sorted) {
   uint16_t count[256] = {};
-  for (int i = 0; i < n; ++i) ++count[samples[i]];
+  int lowest = 255;
+  for (int i = 0; i < n; ++i) {
+    ++count[samples[i]];
+    lowest = std::min<int>(lowest, samples[i]);
+  }
   int k = 0;
-  for (int v = 0; v < 256 && k < n; ++v)
+  for (int v = lowest; v < 256 && k < n; ++v)
     for (int c = count[v]; c > 0; --c) sorted[k++] = static_cast<uint8_t>(v);
 }
 
@@ -30,6 +33,14 @@ bool choosePatternColours(const uint8_t sorted[64], PatternColours& colours) {
   uint32_t sum[65];
   sum[0] = 0;
   for (int k = 0; k < 64; ++k) sum[k + 1] = sum[k] + sorted[k];
+
+  // atMost[v] = the number of samples <= v, for v in [sorted[0], sorted[63]]
+  // where every colour below lies.
+  uint8_t atMost[256];
+  for (int k = 0, v = sorted[0]; k < 64; ++k) {
+    const int next = k < 63 ? sorted[k + 1] : sorted[63] + 1;
+    for (; v < next; ++v) atMost[v] = static_cast<uint8_t>(k + 1);
+  }
 
   uint32_t bestCost = UINT32_MAX;
   int lastLow = -1, lastHigh = -1;
@@ -41,7 +52,8 @@ bool choosePatternColours(const uint8_t sorted[64], PatternColours& colours) {
     if (low == lastLow && high == lastHigh) continue;
     lastLow = low;
     lastHigh = high;
-    const uint32_t cost = groupCost(sorted, sum, 0, i, low) + groupCost(sorted, sum, i, 64, high);
+    const int lowEnd = std::min<int>(i, atMost[low]), highEnd = std::max<int>(i, atMost[high]);
+    const uint32_t cost = groupCost(sum, 0, i, lowEnd, low) + groupCost(sum, i, 64, highEnd, high);
     if (cost < bestCost) {
       bestCost = cost;
       colours = {static_cast<uint8_t>(low), static_cast<uint8_t>(high)};

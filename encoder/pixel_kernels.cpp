@@ -62,14 +62,22 @@ unsigned chooseRunOrderPlain(const uint8_t* pic) {
   return best;
 }
 
+void scanRunOrderPlain(const uint8_t* pic, unsigned order, uint8_t* scanned) {
+  for (int i = 0; i < 64; ++i) scanned[i] = pic[kRunOrders[order][i]];
+}
+
+void unscanRunOrderPlain(const uint8_t* scanned, unsigned order, uint8_t* pic) {
+  for (int i = 0; i < 64; ++i) pic[kRunOrders[order][i]] = scanned[i];
+}
+
 const PixelKernels& pixelKernels() {
   static const PixelKernels kernels = [] {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) return PixelKernels{sad64Sse41, sadOffsetsAvx2, runStatisticsSse41, chooseRunOrderSse41};
-    if (__builtin_cpu_supports("sse4.1")) return PixelKernels{sad64Sse41, sadOffsetsSse41, runStatisticsSse41, chooseRunOrderSse41};
+    if (__builtin_cpu_supports("avx2")) return PixelKernels{sad64Sse41, sadOffsetsAvx2, runStatisticsSse41, chooseRunOrderSse41, scanRunOrderSse41, unscanRunOrderSse41};
+    if (__builtin_cpu_supports("sse4.1")) return PixelKernels{sad64Sse41, sadOffsetsSse41, runStatisticsSse41, chooseRunOrderSse41, scanRunOrderSse41, unscanRunOrderSse41};
 #endif
-    return PixelKernels{sad64Plain, sadOffsetsPlain, runStatisticsPlain, chooseRunOrderPlain};
+    return PixelKernels{sad64Plain, sadOffsetsPlain, runStatisticsPlain, chooseRunOrderPlain, scanRunOrderPlain, unscanRunOrderPlain};
   }();
   return kernels;
 }

@@ -29,6 +29,9 @@ struct PixelKernels {
   // changes between consecutive samples of the 8x8 picture (the first on
   // ties).
   unsigned (*chooseRunOrder)(const uint8_t* pic);
+  // The 64 samples along run order `order` (scan) and back (unscan).
+  void (*scanRunOrder)(const uint8_t* pic, unsigned order, uint8_t* scanned);
+  void (*unscanRunOrder)(const uint8_t* scanned, unsigned order, uint8_t* pic);
 };
 
 // The run lengths that the statistics cover.
@@ -56,6 +59,8 @@ void sadOffsetsPlain(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref,
 void runStatisticsPlain(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
                         uint8_t (*deviation)[10]);
 unsigned chooseRunOrderPlain(const uint8_t* pic);
+void scanRunOrderPlain(const uint8_t* pic, unsigned order, uint8_t* scanned);
+void unscanRunOrderPlain(const uint8_t* scanned, unsigned order, uint8_t* pic);
 
 // The SSE4.1 versions (call only when the processor has SSE4.1).
 uint32_t sad64Sse41(const uint8_t* a, const uint8_t* b);
@@ -64,6 +69,8 @@ void sadOffsetsSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref,
 void runStatisticsSse41(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
                         uint8_t (*deviation)[10]);
 unsigned chooseRunOrderSse41(const uint8_t* pic);
+void scanRunOrderSse41(const uint8_t* pic, unsigned order, uint8_t* scanned);
+void unscanRunOrderSse41(const uint8_t* scanned, unsigned order, uint8_t* pic);
 
 // The AVX2 versions (call only when the processor has AVX2).
 void sadOffsetsAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,

@@ -29,6 +29,8 @@ void sadOffsetsSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref,
       const uint8_t* p = ref + r * refPitch + k0;
       if (bytes == 16) {
         row = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      } else if (bytes == 8) {  // one offset
+        row = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
       } else {
         alignas(16) uint8_t tmp[16] = {};
         std::memcpy(tmp, p, static_cast<size_t>(bytes));
@@ -143,28 +145,54 @@ void runStatisticsGroup(const uint8_t* padded, int p0, uint8_t (*colour)[10], ui
 }
 
 // Shuffle controls that gather each run order from the picture's four
-// 16-byte rows: control [o][j][s] picks the samples of output group j that
-// lie in row s (lanes from other rows are zeroed).
+// 16-byte groups: control [o][j][s] picks the samples of output group j that
+// lie in input group s (lanes from other groups are zeroed). `scan` gathers
+// along the order, `unscan` back into raster order.
 struct RunOrderGather {
-  __m128i control[16][4][4];
+  __m128i scan[16][4][4];
+  __m128i unscan[16][4][4];
 };
+
+void setControls(const uint8_t (&from)[64], __m128i (&control)[4][4]) {
+  for (int j = 0; j < 4; ++j)
+    for (int s = 0; s < 4; ++s) {
+      alignas(16) uint8_t lanes[16];
+      for (int i = 0; i < 16; ++i) {
+        const uint8_t at = from[16 * j + i];
+        lanes[i] = at / 16 == s ? static_cast<uint8_t>(at % 16) : 0x80;
+      }
+      control[j][s] = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
+    }
+}
 
 const RunOrderGather& runOrderGather() {
   static const RunOrderGather gather = [] {
     RunOrderGather g;
-    for (int o = 0; o < 16; ++o)
-      for (int j = 0; j < 4; ++j)
-        for (int s = 0; s < 4; ++s) {
-          alignas(16) uint8_t lanes[16];
-          for (int i = 0; i < 16; ++i) {
-            const uint8_t at = kRunOrders[o][16 * j + i];
-            lanes[i] = at / 16 == s ? static_cast<uint8_t>(at % 16) : 0x80;
-          }
-          g.control[o][j][s] = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
-        }
+    for (int o = 0; o < 16; ++o) {
+      uint8_t inverse[64];
+      for (int i = 0; i < 64; ++i) inverse[kRunOrders[o][i]] = static_cast<uint8_t>(i);
+      setControls(kRunOrders[o], g.scan[o]);
+      setControls(inverse, g.unscan[o]);
+    }
     return g;
   }();
   return gather;
+}
+
+void loadGroups(const uint8_t* in, __m128i (&groups)[4]) {
+  for (int s = 0; s < 4; ++s) groups[s] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * s));
+}
+
+__m128i gatherGroup(const __m128i (&groups)[4], const __m128i (&c)[4]) {
+  return _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(groups[0], c[0]), _mm_shuffle_epi8(groups[1], c[1])),
+                      _mm_or_si128(_mm_shuffle_epi8(groups[2], c[2]), _mm_shuffle_epi8(groups[3], c[3])));
+}
+
+void permute(const uint8_t* in, const __m128i (&control)[4][4], uint8_t* out) {
+  __m128i groups[4];
+  loadGroups(in, groups);
+  for (int j = 0; j < 4; ++j)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * j), gatherGroup(groups, control[j]));
 }
 
 }  // namespace
@@ -175,35 +203,38 @@ const RunOrderGather& runOrderGather() {
 unsigned chooseRunOrderSse41(const uint8_t* pic) {
   const RunOrderGather& g = runOrderGather();
   __m128i rows[4];
-  for (int s = 0; s < 4; ++s) rows[s] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pic + 16 * s));
+  loadGroups(pic, rows);
   const __m128i lastLane = _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1);
   unsigned best = 0;
   uint32_t bestCost = UINT32_MAX;
   for (unsigned o = 0; o < 16; ++o) {
     __m128i scan[4];
-    for (int j = 0; j < 4; ++j) {
-      const __m128i(&c)[4] = g.control[o][j];
-      scan[j] = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(rows[0], c[0]), _mm_shuffle_epi8(rows[1], c[1])),
-                             _mm_or_si128(_mm_shuffle_epi8(rows[2], c[2]), _mm_shuffle_epi8(rows[3], c[3])));
-    }
+    for (int j = 0; j < 4; ++j) scan[j] = gatherGroup(rows, g.scan[o][j]);
+    // Per lane |difference| and (difference != 0), summed by psadbw.
     __m128i sums = _mm_setzero_si128();
-    uint32_t changes = 0;
     for (int j = 0; j < 4; ++j) {
       const __m128i next = j < 3 ? _mm_alignr_epi8(scan[j + 1], scan[j], 1)
                                  : _mm_or_si128(_mm_srli_si128(scan[3], 1), _mm_and_si128(scan[3], lastLane));
       const __m128i distance = _mm_or_si128(_mm_subs_epu8(scan[j], next), _mm_subs_epu8(next, scan[j]));
+      const __m128i changed = _mm_min_epu8(distance, _mm_set1_epi8(1));
       sums = _mm_add_epi64(sums, _mm_sad_epu8(distance, _mm_setzero_si128()));
-      changes += static_cast<uint32_t>(
-          __builtin_popcount(~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(scan[j], next))) & 0xFFFF));
+      sums = _mm_add_epi64(sums, _mm_sad_epu8(changed, _mm_setzero_si128()));
     }
-    const uint32_t cost =
-        1 + changes + static_cast<uint32_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi32(sums, 2));
+    const uint32_t cost = 1 + static_cast<uint32_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi32(sums, 2));
     if (cost < bestCost) {
       bestCost = cost;
       best = o;
     }
   }
   return best;
+}
+
+void scanRunOrderSse41(const uint8_t* pic, unsigned order, uint8_t* scanned) {
+  permute(pic, runOrderGather().scan[order & 15], scanned);
+}
+
+void unscanRunOrderSse41(const uint8_t* scanned, unsigned order, uint8_t* pic) {
+  permute(scanned, runOrderGather().unscan[order & 15], pic);
 }
 
 void runStatisticsSse41(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "decode/core/block_writer.h"
-#include "decode/core/scan_orders.h"
 #include "encoder/pixel_kernels.h"
 #include "encoder/plane_stats.h"
 
@@ -19,8 +18,9 @@ unsigned chooseRunOrder(const uint8_t pic[64]) { return pixelKernels().chooseRun
 
 void buildRunTable(const uint8_t pic[64], unsigned order, RunTable& t) {
   t.order = static_cast<uint8_t>(order);
-  for (int i = 0; i < 64; ++i) t.scanned[i] = pic[kRunOrders[order][i]];
-  pixelKernels().runStatistics(t.scanned, t.length, t.colour, t.deviation);
+  const PixelKernels& k = pixelKernels();
+  k.scanRunOrder(pic, order, t.scanned);
+  k.runStatistics(t.scanned, t.length, t.colour, t.deviation);
   constexpr int kLast = kRunLengthsTried - 2;
   for (int p = 0; p < 64; ++p) {
     t.reach[kLast][p] = t.deviation[p][kLast + 1];
@@ -82,7 +82,7 @@ int parseRuns(const RunTable& t, int threshold, uint8_t scanned[64]) {
 }
 
 void unscanRuns(unsigned order, const uint8_t scanned[64], uint8_t decoded[64]) {
-  for (int i = 0; i < 64; ++i) decoded[kRunOrders[order][i]] = scanned[i];
+  pixelKernels().unscanRunOrder(scanned, order, decoded);
 }
 
 int32_t runCodingSize(const uint8_t scanned[64], const uint32_t est[8]) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "decode/core/block_writer.h"
+#include "decode/core/scan_orders.h"
 #include "encoder/colour_options.h"
 #include "encoder/frame_budget.h"
 #include "encoder/option_pruning.h"
@@ -149,6 +150,27 @@ TEST(RunKernels, RunOrderIsTheCheapestFirst) {
     EXPECT_EQ(chooseRunOrderPlain(pic.data()), best);
     if (sse41) {
       EXPECT_EQ(chooseRunOrderSse41(pic.data()), best);
+    }
+  }
+}
+
+TEST(RunKernels, RunOrderScansFollowTheOrderTables) {
+  __builtin_cpu_init();
+  const bool sse41 = __builtin_cpu_supports("sse4.1");
+  std::mt19937 rng(4);
+  for (unsigned order = 0; order < 16; ++order) {
+    const auto pic = noise(rng, 64, 0, 255);
+    uint8_t want[64], got[64], back[64];
+    for (int i = 0; i < 64; ++i) want[i] = pic[kRunOrders[order][i]];
+    scanRunOrderPlain(pic.data(), order, got);
+    EXPECT_EQ(std::memcmp(got, want, 64), 0);
+    unscanRunOrderPlain(want, order, back);
+    EXPECT_EQ(std::memcmp(back, pic.data(), 64), 0);
+    if (sse41) {
+      scanRunOrderSse41(pic.data(), order, got);
+      EXPECT_EQ(std::memcmp(got, want, 64), 0);
+      unscanRunOrderSse41(want, order, back);
+      EXPECT_EQ(std::memcmp(back, pic.data(), 64), 0);
     }
   }
 }
