@@ -166,6 +166,9 @@ bool readRows(std::FILE* fp, RgbFrame& frame, const char** failure) {
   png_set_filler(png, 0, PNG_FILLER_AFTER);
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
+  // The transformations above always give 4 bytes a pixel; anything else
+  // would overrun the rows below.
+  if (png_get_rowbytes(png, info) != size_t(w) * 4) png_error(png, "layout");
   frame.width = int(w);
   frame.height = int(h);
   frame.pixels.assign(size_t(w) * h * 4, 0);
