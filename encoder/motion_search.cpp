@@ -39,7 +39,10 @@ MotionVector searchMotion(const uint8_t* src, const uint8_t* ref, uint32_t width
   uint32_t row[2 * kRange + 1];  // row[x - xLo]
   for (int iy = 0; iy < ny; ++iy) {
     const int dy = ys[iy];
-    k.sadOffsets(block, pitch, ref + (static_cast<ptrdiff_t>(by) + dy) * pitch + bx + xLo, pitch, xHi - xLo + 1, row);
+    // Only SADs below the best so far can change it, so the row's SADs are
+    // capped there (the kernel may then skip offsets that reach the cap).
+    k.sadOffsetsCapped(block, pitch, ref + (static_cast<ptrdiff_t>(by) + dy) * pitch + bx + xLo, pitch,
+                       xHi - xLo + 1, best.sad, row);
     for (int ix = 0; ix < nx; ++ix) {
       const int dx = xs[ix];
       const uint32_t s = row[dx - xLo];

@@ -22,6 +22,12 @@ void sadOffsetsPlain(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref,
   }
 }
 
+void sadOffsetsCappedPlain(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
+                           int count, uint32_t cap, uint32_t* out) {
+  sadOffsetsPlain(src, srcPitch, ref, refPitch, count, out);
+  for (int k = 0; k < count; ++k) out[k] = out[k] < cap ? out[k] : cap;
+}
+
 // Each run's samples are kept sorted while it grows.
 void runStatisticsPlain(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
                         uint8_t (*deviation)[10]) {
@@ -74,10 +80,15 @@ const PixelKernels& pixelKernels() {
   static const PixelKernels kernels = [] {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) return PixelKernels{sad64Sse41, sadOffsetsAvx2, runStatisticsSse41, chooseRunOrderSse41, scanRunOrderSse41, unscanRunOrderSse41};
-    if (__builtin_cpu_supports("sse4.1")) return PixelKernels{sad64Sse41, sadOffsetsSse41, runStatisticsSse41, chooseRunOrderSse41, scanRunOrderSse41, unscanRunOrderSse41};
+    if (__builtin_cpu_supports("avx2"))
+      return PixelKernels{sad64Sse41,          sadOffsetsAvx2,      sadOffsetsCappedAvx2, runStatisticsSse41,
+                          chooseRunOrderSse41, scanRunOrderSse41,   unscanRunOrderSse41};
+    if (__builtin_cpu_supports("sse4.1"))
+      return PixelKernels{sad64Sse41,          sadOffsetsSse41,     sadOffsetsCappedSse41, runStatisticsSse41,
+                          chooseRunOrderSse41, scanRunOrderSse41,   unscanRunOrderSse41};
 #endif
-    return PixelKernels{sad64Plain, sadOffsetsPlain, runStatisticsPlain, chooseRunOrderPlain, scanRunOrderPlain, unscanRunOrderPlain};
+    return PixelKernels{sad64Plain,          sadOffsetsPlain,   sadOffsetsCappedPlain, runStatisticsPlain,
+                        chooseRunOrderPlain, scanRunOrderPlain, unscanRunOrderPlain};
   }();
   return kernels;
 }

@@ -26,9 +26,11 @@ __m128i loadTail(const uint8_t* p, int bytes) {
 // Sixteen offsets at a time: the low lane holds the reference row from k0,
 // the high lane from k0 + 8, and each lane's mpsadbw gives eight SADs. The
 // last group may have fewer than sixteen offsets; fewer than nine go to the
-// SSE4.1 version.
-void sadOffsetsAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,
-                    uint32_t* out) {
+// SSE4.1 version. Every two rows, a group whose partial sums all reached
+// the cap is given up.
+void sadOffsetsCappedAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
+                          int count, uint32_t cap, uint32_t* out) {
+  const bool mayGiveUp = cap <= 0xFFFF;  // partial sums are 16-bit
   __m256i rows[8];
   for (int r = 0; r < 8; ++r) {
     int64_t s8;
@@ -37,19 +39,33 @@ void sadOffsetsAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, 
   }
   int k0 = 0;
   for (; count - k0 >= 9; k0 += 16) {
-    const int n = count - k0;
-    const int highBytes = n + 7 - 8;  // readable bytes from k0 + 8
+    const int n = count - k0 < 16 ? count - k0 : 16;
+    const int highBytes = count - k0 - 1;  // readable bytes from k0 + 8
     __m256i acc = _mm256_setzero_si256();
+    bool givenUp = false;
     for (int r = 0; r < 8; ++r) {
       const uint8_t* p = ref + r * refPitch + k0;
       const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
       const __m256i row = _mm256_inserti128_si256(_mm256_castsi128_si256(low), loadTail(p + 8, highBytes), 1);
       acc = _mm256_add_epi16(acc, _mm256_mpsadbw_epu8(row, rows[r], 0));
       acc = _mm256_add_epi16(acc, _mm256_mpsadbw_epu8(row, rows[r], 5 | 5 << 3));
+      // Lanes past the last offset only make giving up rarer.
+      if (mayGiveUp && (r & 1) && r < 7) {
+        const __m128i least = _mm_min_epu16(_mm256_castsi256_si128(acc), _mm256_extracti128_si256(acc, 1));
+        if (static_cast<uint32_t>(_mm_extract_epi16(_mm_minpos_epu16(least), 0)) >= cap) {
+          givenUp = true;
+          break;
+        }
+      }
     }
-    const __m256i first = _mm256_cvtepu16_epi32(_mm256_castsi256_si128(acc));
-    const __m256i second = _mm256_cvtepu16_epi32(_mm256_extracti128_si256(acc, 1));
-    if (n >= 16) {
+    if (givenUp) {
+      for (int i = 0; i < n; ++i) out[k0 + i] = cap;
+      continue;
+    }
+    const __m256i limit = _mm256_set1_epi32(static_cast<int>(cap));
+    const __m256i first = _mm256_min_epu32(_mm256_cvtepu16_epi32(_mm256_castsi256_si128(acc)), limit);
+    const __m256i second = _mm256_min_epu32(_mm256_cvtepu16_epi32(_mm256_extracti128_si256(acc, 1)), limit);
+    if (n == 16) {
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k0), first);
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k0 + 8), second);
     } else {
@@ -59,7 +75,12 @@ void sadOffsetsAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, 
       std::memcpy(out + k0, lanes, sizeof(uint32_t) * static_cast<size_t>(n));
     }
   }
-  if (k0 < count) sadOffsetsSse41(src, srcPitch, ref + k0, refPitch, count - k0, out + k0);
+  if (k0 < count) sadOffsetsCappedSse41(src, srcPitch, ref + k0, refPitch, count - k0, cap, out + k0);
+}
+
+void sadOffsetsAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,
+                    uint32_t* out) {
+  sadOffsetsCappedAvx2(src, srcPitch, ref, refPitch, count, UINT32_MAX, out);
 }
 
 TOL_NS_END

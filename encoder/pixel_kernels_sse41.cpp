@@ -18,12 +18,16 @@ uint32_t sad64Sse41(const uint8_t* a, const uint8_t* b) {
 }
 
 // Eight offsets at a time: mpsadbw gives the SADs of a 4-byte group of the
-// source row against the eight 4-byte windows of the reference row.
-void sadOffsetsSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,
-                     uint32_t* out) {
+// source row against the eight 4-byte windows of the reference row. Every
+// two rows, a group whose partial sums all reached the cap is given up.
+void sadOffsetsCappedSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
+                           int count, uint32_t cap, uint32_t* out) {
+  const bool mayGiveUp = cap <= 0xFFFF;  // partial sums are 16-bit
   for (int k0 = 0; k0 < count; k0 += 8) {
     const int bytes = count + 7 - k0 < 16 ? count + 7 - k0 : 16;  // readable bytes of this group's rows
+    const int n = count - k0 < 8 ? count - k0 : 8;
     __m128i acc = _mm_setzero_si128();
+    bool givenUp = false;
     for (int r = 0; r < 8; ++r) {
       __m128i row;
       const uint8_t* p = ref + r * refPitch + k0;
@@ -41,12 +45,26 @@ void sadOffsetsSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref,
       const __m128i s = _mm_cvtsi64_si128(static_cast<long long>(s8));
       acc = _mm_add_epi16(acc, _mm_mpsadbw_epu8(row, s, 0));
       acc = _mm_add_epi16(acc, _mm_mpsadbw_epu8(row, s, 5));
+      // Lanes past the last offset only make giving up rarer.
+      if (mayGiveUp && (r & 1) && r < 7 &&
+          static_cast<uint32_t>(_mm_extract_epi16(_mm_minpos_epu16(acc), 0)) >= cap) {
+        givenUp = true;
+        break;
+      }
+    }
+    if (givenUp) {
+      for (int i = 0; i < n; ++i) out[k0 + i] = cap;
+      continue;
     }
     alignas(16) uint16_t lanes[8];
     _mm_store_si128(reinterpret_cast<__m128i*>(lanes), acc);
-    const int n = count - k0 < 8 ? count - k0 : 8;
-    for (int i = 0; i < n; ++i) out[k0 + i] = lanes[i];
+    for (int i = 0; i < n; ++i) out[k0 + i] = lanes[i] < cap ? lanes[i] : cap;
   }
+}
+
+void sadOffsetsSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,
+                     uint32_t* out) {
+  sadOffsetsCappedSse41(src, srcPitch, ref, refPitch, count, UINT32_MAX, out);
 }
 
 namespace {

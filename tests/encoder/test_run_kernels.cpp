@@ -211,6 +211,19 @@ TEST(RunKernels, WideSadOffsetsMatchThePlainOnes) {
         sadOffsetsAvx2(src.data(), 8, ref.data(), width, count, got);
         ASSERT_EQ(std::memcmp(got, want, sizeof(uint32_t) * static_cast<size_t>(count)), 0) << count;
       }
+      // Caps below, among and above the SADs (and the largest possible).
+      const uint32_t least = *std::min_element(want, want + count);
+      for (uint32_t cap : {0u, least, least + 1, want[count / 2], 16320u, 16321u, 0xFFFFu, 0x10000u, UINT32_MAX}) {
+        uint32_t capped[32];
+        sadOffsetsCappedPlain(src.data(), 8, ref.data(), width, count, cap, capped);
+        for (int k = 0; k < count; ++k) ASSERT_EQ(capped[k], std::min(want[k], cap));
+        sadOffsetsCappedSse41(src.data(), 8, ref.data(), width, count, cap, got);
+        ASSERT_EQ(std::memcmp(got, capped, sizeof(uint32_t) * static_cast<size_t>(count)), 0) << count << " " << cap;
+        if (avx2) {
+          sadOffsetsCappedAvx2(src.data(), 8, ref.data(), width, count, cap, got);
+          ASSERT_EQ(std::memcmp(got, capped, sizeof(uint32_t) * static_cast<size_t>(count)), 0) << count << " " << cap;
+        }
+      }
     }
   }
 }
