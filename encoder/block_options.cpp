@@ -174,24 +174,31 @@ void coarsePicture(const uint8_t src[256], uint8_t coarse[64]) {
     }
 }
 
-uint32_t sadDoubled(const uint8_t coarse[64], const uint8_t src[256]) {
+uint32_t sadDoubledPlain(const uint8_t coarse[64], const uint8_t src[256]) {
   uint32_t s = 0;
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x) s += static_cast<uint32_t>(std::abs(coarse[8 * (y / 2) + x / 2] - src[16 * y + x]));
   return s;
 }
 
+uint32_t sadDoubled(const uint8_t coarse[64], const uint8_t src[256]) {
+  static const auto kernel = [] {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("sse2")) return sadDoubledSse2;
+#endif
+    return sadDoubledPlain;
+  }();
+  return kernel(coarse, src);
+}
+
 void buildAreaOptions(const uint8_t src[256], const uint8_t* ref, const uint32_t est[8], BlockChoices& record) {
   record.motionX = record.motionY = 0;
   uint8_t coarse[64];
   coarsePicture(src, coarse);
-  if (ref) {
-    bool unchanged = true;
-    for (int i = 0; i < 256 && unchanged; ++i) unchanged = ref[i] == coarse[8 * (i / 32) + (i % 16) / 2];
-    if (unchanged) {
-      record.optionCount = 0;
-      return;
-    }
+  if (ref && sadDoubled(coarse, ref) == 0) {  // the reference already holds the coarse picture
+    record.optionCount = 0;
+    return;
   }
   CandidateList list;
   uint8_t sorted256[256];

@@ -38,7 +38,11 @@ void buildAreaOptions(const uint8_t src[256], const uint8_t* ref, const uint32_t
 // The area's coarse picture: each sample the mean of the two middle values
 // of its 2x2 group.
 void coarsePicture(const uint8_t src[256], uint8_t coarse[64]);
-// SAD of the coarse picture doubled in both directions against src.
+// SAD of the coarse picture doubled in both directions against src, by the
+// widest kernel the processor runs.
 uint32_t sadDoubled(const uint8_t coarse[64], const uint8_t src[256]);
+// Its plain and SSE2 versions (call that only when the processor has SSE2).
+uint32_t sadDoubledPlain(const uint8_t coarse[64], const uint8_t src[256]);
+uint32_t sadDoubledSse2(const uint8_t coarse[64], const uint8_t src[256]);
 
 TOL_NS_END

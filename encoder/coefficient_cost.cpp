@@ -4,94 +4,90 @@
 // codes its quad or splits. So each entry's cost follows from the plane at
 // which it is first visited and the plane at which it fires:
 //  - a single coefficient k (mode 3) first visited at plane s: s bits if it
-//    stays 0; otherwise s - sig + 1 bits and a value of sig bits;
-//  - a quad i..i+3 decoded at plane q: 4 bits, then per member either a
-//    value of q bits (its plane is q) or a single entry from plane q - 1;
-//  - a quad entry (mode 2) first visited at s: fires at the quad's top plane;
+//    stays 0; otherwise s - sig + 1 bits and a value of sig bits, s + 1 in
+//    all;
+//  - a quad decoded at plane q (q at least its top plane): 4 bits, then per
+//    member either a value of q bits (its plane is q) or a single entry from
+//    plane q - 1: 4 + 4q - z bits for a quad with z zero members;
+//  - a quad entry (mode 2) first visited at s: fires at the quad's top plane
+//    f, so s - f + 1 + 4 + 4f - z = s + 3f + 5 - z bits (s if f = 0);
 //  - a group entry (mode 1) first visited at s: fires at the group's top
-//    plane F, then its four quads are visited at F;
-//  - an opening entry (mode 0) at i: fires at the quad's plane, or one plane
-//    above the group's (i+4..i+19) when that is higher; its quad is decoded
-//    there and the group entry is first visited one plane lower.
+//    plane F, then its four quads are visited at F: s + 3F + 1 plus
+//    3f + 5 - z for each quad with f > 0 (s if F = 0);
+//  - an opening entry (mode 0) at quad i: fires at f, the quad's plane, or
+//    one plane above the group's (the next four quads) when that is higher;
+//    its quad is decoded there and the group entry is first visited one
+//    plane lower.
+// The block: 4 bits of N, the three openings (quads 1, 6, 11) and the
+// single coefficients 1..3, all first visited at N.
 #include "encoder/coefficient_cost.h"
 
 #include <algorithm>
-#include <array>
+#include <bit>
 
 #include "decode/core/scan_orders.h"
 
 TOL_NS_BEGIN
 namespace {
 
-struct Planes {
-  uint8_t sig[64];      // bit length of the magnitude, by coefficient index
-  uint8_t quadTop[16];  // the largest of sig[4j .. 4j + 3]
-
-  // The top plane of the `count` (4 or 16) coefficients from `from`.
-  unsigned top(unsigned from, unsigned count) const {
-    unsigned m = quadTop[from / 4];
-    for (unsigned j = from / 4 + 1; j < (from + count) / 4; ++j) m = std::max<unsigned>(m, quadTop[j]);
-    return m;
-  }
-
-  // Visits from start down to sig (the last one fires), then sig bits.
-  unsigned single(unsigned k, unsigned start) const { return sig[k] ? start + 1 : start; }
-  unsigned quad(unsigned i, unsigned q) const {
-    unsigned bits = 4;
-    for (unsigned m = i; m < i + 4; ++m) bits += sig[m] == q ? q : single(m, q - 1);
-    return bits;
-  }
-  unsigned quadEntry(unsigned i, unsigned start) const {
-    const unsigned f = top(i, 4);
-    if (f == 0) return start;
-    return start - f + 1 + quad(i, f);
-  }
-  unsigned groupEntry(unsigned i, unsigned start) const {
-    const unsigned f = top(i, 16);
-    if (f == 0) return start;
-    return start - f + 1 + quadEntry(i, f) + quadEntry(i + 4, f) + quadEntry(i + 8, f) + quadEntry(i + 12, f);
-  }
-  unsigned firePlane(unsigned i) const {
-    const unsigned group = top(i + 4, 16), q = top(i, 4);
-    return group ? std::max(q, group + 1) : q;
-  }
-  unsigned opening(unsigned i, unsigned start) const {
-    const unsigned f = firePlane(i);
-    if (f == 0) return start;
-    return start - f + 1 + quad(i, f) + groupEntry(i + 4, f - 1);
-  }
+struct Opening {
+  unsigned fire;  // the plane at which it fires (0: never)
+  unsigned bits;  // its bits beyond those of its visits down to N
 };
 
-// The coder's limits by coefficient index: 16383 for the grouped indices
-// 8..23, 28..43 and 48..63, 32767 for the others.
-constexpr std::array<uint16_t, 64> kLimit = [] {
-  std::array<uint16_t, 64> l{};
-  for (unsigned k = 0; k < 64; ++k) {
-    const bool grouped = (k >= 8 && k < 24) || (k >= 28 && k < 44) || k >= 48;
-    l[k] = grouped ? 16383 : 32767;
-  }
-  return l;
-}();
+// The opening entry of quad o, its group being quads o + 1 .. o + 4.
+// Branch-free: a quad whose top plane is 0 has four zeros, so
+// 3 top + 5 - zeros - 1 is its 0 bits.
+inline Opening opening(const QuadPlanes& p, unsigned o) {
+  const unsigned group = std::max({p.top[o + 1], p.top[o + 2], p.top[o + 3], p.top[o + 4]});
+  unsigned quads = 0;
+  for (unsigned j = o + 1; j <= o + 4; ++j) quads += 3u * p.top[j] + 5u - p.zeros[j] - (p.top[j] == 0);
+  const unsigned f = group ? std::max<unsigned>(p.top[o], group + 1) : p.top[o];
+  const unsigned bits = 3 * f + 5 - p.zeros[o] + (group ? f + 3 * group + quads : f - 1);
+  return {f, f ? bits : 0};
+}
+
+using QuadPlanesFn = void (*)(const int32_t coef[64], QuadPlanes& p);
+
+QuadPlanesFn chooseQuadPlanes() {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("sse4.1")) return quadPlanesSse41;
+#endif
+  return quadPlanesPlain;
+}
 
 }  // namespace
 
-uint32_t coefficientCost(const int32_t coef[64]) {
-  Planes p;
-  p.sig[0] = 0;
+void quadPlanesPlain(const int32_t coef[64], QuadPlanes& p) {
+  uint8_t sig[64];
+  sig[0] = 0;
   for (unsigned k = 1; k < 64; ++k) {
     const int32_t v = coef[kCoefficientScan[k]];
     const uint32_t magnitude = static_cast<uint32_t>(v < 0 ? -static_cast<int64_t>(v) : v);
-    const uint32_t m = std::min<uint32_t>(magnitude, kLimit[k]);
-    // Bit length without a branch on 0 (most coefficients are 0).
-    p.sig[k] = static_cast<uint8_t>(32 - __builtin_clz(m | 1) - (m == 0));
+    const uint32_t m = std::min<uint32_t>(magnitude, coefficientLimit(k));
+    sig[k] = static_cast<uint8_t>(std::bit_width(m));
   }
-  for (unsigned j = 0; j < 16; ++j)
-    p.quadTop[j] = std::max(std::max(p.sig[4 * j], p.sig[4 * j + 1]), std::max(p.sig[4 * j + 2], p.sig[4 * j + 3]));
-  unsigned n = std::max({p.firePlane(4), p.firePlane(24), p.firePlane(44), unsigned{p.sig[1]}, unsigned{p.sig[2]},
-                         unsigned{p.sig[3]}});
+  for (unsigned j = 0; j < 16; ++j) {
+    const uint8_t* s = sig + 4 * j;
+    p.top[j] = std::max(std::max(s[0], s[1]), std::max(s[2], s[3]));
+    p.zeros[j] = static_cast<uint8_t>((s[0] == 0) + (s[1] == 0) + (s[2] == 0) + (s[3] == 0));
+  }
+}
+
+uint32_t costFromQuadPlanes(const QuadPlanes& p) {
+  const Opening a = opening(p, 1), b = opening(p, 6), c = opening(p, 11);
+  const unsigned n = std::max({a.fire, b.fire, c.fire, unsigned{p.top[0]}});
   if (n == 0) return 4;
-  return 4 + p.opening(4, n) + p.opening(24, n) + p.opening(44, n) + p.single(1, n) + p.single(2, n) +
-         p.single(3, n);
+  // Six entries first visited at N; the singles 1..3 that are not 0 one bit more.
+  return 4 + 6 * n + (4u - p.zeros[0]) + a.bits + b.bits + c.bits;
+}
+
+uint32_t coefficientCost(const int32_t coef[64]) {
+  static const QuadPlanesFn quadPlanes = chooseQuadPlanes();
+  QuadPlanes p;
+  quadPlanes(coef, p);
+  return costFromQuadPlanes(p);
 }
 
 TOL_NS_END

@@ -60,6 +60,21 @@ QuantReciprocals buildReciprocals() {
   return r;
 }
 
+using QuantiseFn = bool (*)(const int32_t coef[64], const int64_t reciprocal[64], int32_t level[64]);
+
+// The vector kernel multiplies 32 by 32 bits: every reciprocal must be below 2^31.
+QuantiseFn chooseQuantise() {
+  const QuantReciprocals& r = quantReciprocals();
+  bool narrow = true;
+  for (int q = 0; q < 16; ++q)
+    for (int p = 0; p < 64; ++p) narrow = narrow && r.intra[q][p] < (int64_t{1} << 31) && r.inter[q][p] < (int64_t{1} << 31);
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+  __builtin_cpu_init();
+  if (narrow && __builtin_cpu_supports("avx2")) return quantiseBlockAvx2;
+#endif
+  return quantiseBlockPlain;
+}
+
 }  // namespace
 
 void forwardTransform(const int16_t in[64], int32_t out[64]) {
@@ -73,7 +88,7 @@ const QuantReciprocals& quantReciprocals() {
   return r;
 }
 
-bool quantiseBlock(const int32_t coef[64], const int64_t reciprocal[64], int32_t level[64]) {
+bool quantiseBlockPlain(const int32_t coef[64], const int64_t reciprocal[64], int32_t level[64]) {
   constexpr int64_t kHalf = (int64_t{1} << 29) - 1;
   int32_t any = 0;
   uint32_t largest = 0;
@@ -86,6 +101,11 @@ bool quantiseBlock(const int32_t coef[64], const int64_t reciprocal[64], int32_t
   }
   if (largest > kSmallestCoefficientLimit) clampCoefficients(level);
   return any != 0;
+}
+
+bool quantiseBlock(const int32_t coef[64], const int64_t reciprocal[64], int32_t level[64]) {
+  static const QuantiseFn quantise = chooseQuantise();
+  return quantise(coef, reciprocal, level);
 }
 
 TOL_NS_END

@@ -28,6 +28,14 @@ const QuantReciprocals& quantReciprocals();
 
 // level = (c R + 2^29 - 1) >> 30 for every coefficient, held within what
 // the coefficient coder can write; returns true when some AC level is not 0.
+// coef: forward transform output (|c| < 2^26). Uses the widest kernel the
+// processor runs; every kernel gives the same levels.
 bool quantiseBlock(const int32_t coef[64], const int64_t reciprocal[64], int32_t level[64]);
+
+// The plain version and the AVX2 one (call only when the processor has
+// AVX2 and every reciprocal is below 2^31, as those of quantReciprocals()
+// are), for tests and benchmarks.
+bool quantiseBlockPlain(const int32_t coef[64], const int64_t reciprocal[64], int32_t level[64]);
+bool quantiseBlockAvx2(const int32_t coef[64], const int64_t reciprocal[64], int32_t level[64]);
 
 TOL_NS_END

@@ -15,8 +15,18 @@
 
 TOL_NS_BEGIN
 
-// The 64 samples (low 8 bits) in raster order.
+// The 64 samples (low 8 bits) in raster order, by the widest kernel the
+// processor runs (chosen once); every kernel gives the same bytes.
 void idctSamples(const int32_t coef[64], const int32_t table[64], uint8_t samples[64]);
+
+using IdctSamplesFn = void (*)(const int32_t coef[64], const int32_t table[64], uint8_t samples[64]);
+// The kernel that idctSamples() uses.
+IdctSamplesFn idctSamplesKernel();
+// The plain version and the SSE4.1 and AVX2 ones (call those only when the
+// processor has the instruction set), for tests and benchmarks.
+void idctSamplesPlain(const int32_t coef[64], const int32_t table[64], uint8_t samples[64]);
+void idctSamplesSse41(const int32_t coef[64], const int32_t table[64], uint8_t samples[64]);
+void idctSamplesAvx2(const int32_t coef[64], const int32_t table[64], uint8_t samples[64]);
 
 // Intra block into the destination.
 void idctPut(uint8_t* dst, ptrdiff_t pitch, const int32_t coef[64], const int32_t table[64]);
