@@ -4,11 +4,13 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <random>
 #include <vector>
 
+#include "encoder/frame_budget.h"
 #include "encoder/motion_search.h"
 #include "encoder/option_pruning.h"
 #include "encoder/pixel_kernels.h"
@@ -97,6 +99,25 @@ void motionSearch(benchmark::State& state) {
 }
 BENCHMARK(motionSearch);
 
+// Frame weight of a 320x240 frame: as a key frame, and against a previous
+// frame where about half the samples moved by more than 2.
+void frameWeighting(benchmark::State& state, bool key) {
+  const PlaneGeometry g{320, 240, 160, 120};
+  const size_t luma = 320 * 240, chroma = 160 * 120;
+  std::mt19937 rng(9);
+  std::vector<uint8_t> now[3], before[3];
+  for (int c = 0; c < 3; ++c) {
+    now[c] = noise(10 + c, c ? chroma : luma, 100, 111);  // natural pictures repeat values a lot
+    before[c] = now[c];
+    for (auto& v : before[c]) v = static_cast<uint8_t>(v ^ (rng() % 8));
+  }
+  const FramePlanes frame{now[0].data(), now[1].data(), now[2].data()};
+  const FramePlanes previous{before[0].data(), before[1].data(), before[2].data()};
+  for (auto _ : state) benchmark::DoNotOptimize(frameWeight(frame, previous, g, key));
+}
+BENCHMARK_CAPTURE(frameWeighting, key, true);
+BENCHMARK_CAPTURE(frameWeighting, delta, false);
+
 using RunStatisticsFn = void (*)(const uint8_t*, uint8_t (*)[10], uint8_t (*)[10], uint8_t (*)[10]);
 
 void runStatistics(benchmark::State& state, RunStatisticsFn fn, Isa isa) {
@@ -142,6 +163,30 @@ void runSteps(benchmark::State& state) {
   }
 }
 BENCHMARK(runSteps);
+
+// Coding sizes of the parses of 64 different pictures at every threshold
+// (so branches see realistic variety).
+void codingSizes(benchmark::State& state) {
+  std::vector<std::array<uint8_t, 64>> parses;
+  for (uint32_t seed = 0; seed < 64; ++seed) {
+    const auto pic = smoothPicture(100 + seed);
+    RunTable table;
+    buildRunTable(pic.data(), chooseRunOrder(pic.data()), table);
+    for (int t = 0; t < 256;) {
+      std::array<uint8_t, 64> scanned;
+      t = parseRuns(table, t, scanned.data());
+      parses.push_back(scanned);
+    }
+  }
+  const uint32_t est[8] = {300, 400, 500, 600, 700, 800, 900, 1000};
+  for (auto _ : state) {
+    int64_t total = 0;
+    for (const auto& p : parses) total += runCodingSize(p.data(), est);
+    benchmark::DoNotOptimize(total);
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(parses.size()));
+}
+BENCHMARK(codingSizes);
 
 void chooseOrder(benchmark::State& state) {
   const auto pic = smoothPicture(6);
