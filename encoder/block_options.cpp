@@ -84,7 +84,7 @@ void addResidue(const BlockSamples& b, const uint32_t est[8], CandidateList& out
   int8_t resid[64];
   for (int i = 0; i < 64; ++i) resid[i] = static_cast<int8_t>(b.src[i] - b.mc[i]);
   ResidueCode code;
-  encodeResidue(resid, code);
+  encodeResidue(resid, code, kBlockResidueOps);
   uint8_t current[64];
   std::memcpy(current, b.mc, 64);
   uint32_t error = pixelKernels().sad64(current, b.src);

@@ -99,7 +99,7 @@ void writeBlock(const PlaneView& v, const BlockChoices& rec, uint32_t x, uint32_
       int8_t resid[64];
       for (int i = 0; i < 64; ++i) resid[i] = static_cast<int8_t>(src[i] - mc[i]);
       ResidueCode code;
-      encodeResidue(resid, code);
+      encodeResidue(resid, code, kBlockResidueOps);
       const unsigned ops = rec.finalParam;
       writeResidueBlock(w, rec.motionX, rec.motionY, code, ops);
       std::memcpy(decoded, mc, 64);

@@ -216,7 +216,7 @@ void readResidue(BitReader& in, unsigned limit, uint8_t resid[64]) {
     if (!r.refine(plane) || !list.walk(r, plane)) return;
 }
 
-void encodeResidue(const int8_t resid[64], ResidueCode& code) {
+void encodeResidue(const int8_t resid[64], ResidueCode& code, unsigned needOps) {
   int16_t byIndex[64];
   for (unsigned k = 0; k < 64; ++k) {
     int v = resid[kCoefficientScan[k]];
@@ -228,13 +228,13 @@ void encodeResidue(const int8_t resid[64], ResidueCode& code) {
   ResidueWriter w(byIndex, sink);
   const unsigned planes = w.planes();
   for (unsigned b = 0; b < 3; ++b) sink.putBit(((planes - 1) >> b) & 1);
-  for (unsigned plane = planes; plane >= 1; --plane) w.codePlane(plane);
+  for (unsigned plane = planes; plane >= 1 && sink.opCount < needOps; --plane) w.codePlane(plane);
   sink.finish();
 }
 
 void writeResidue(BitWriter& out, const ResidueCode& code, unsigned ops) {
   if (ops < 1) ops = 1;
-  if (ops > 128) ops = 128;
+  if (ops > kBlockResidueOps) ops = kBlockResidueOps;
   out.put(ops - 1, 7);
   const uint32_t bits = ops <= code.opCount ? code.ops[ops - 1].endBit : code.totalBits;
   for (uint32_t pos = 0; pos < bits; pos += 32) {

@@ -34,6 +34,9 @@ struct ResidueOperation {
   uint8_t value;    // the residue at pos after this op (8-bit two's complement)
 };
 
+// The most operations that a block's 7-bit field can select.
+constexpr unsigned kBlockResidueOps = 128;
+
 struct ResidueCode {
   static constexpr unsigned kMaxOps = 64 * 8;
   uint32_t words[80];    // the whole code, least significant bit first
@@ -45,7 +48,10 @@ struct ResidueCode {
 // Codes resid (raster order, signed). Codable: -128..127 at raster positions
 // of indices 0..7, 24..27 and 44..47; -127..127 elsewhere (-128 there is
 // coded as -127, and the recorded operations show it).
-void encodeResidue(const int8_t resid[64], ResidueCode& code);
+// A caller that needs only the first `needOps` operations (a block uses at
+// most kBlockResidueOps) may say so: coding then ends with the plane in
+// which the code reaches that many, and totalBits counts only the bits coded.
+void encodeResidue(const int8_t resid[64], ResidueCode& code, unsigned needOps = ResidueCode::kMaxOps);
 // Writes the block's 7-bit operation field and the code up to `ops`
 // operations (1..min(128, opCount)).
 void writeResidue(BitWriter& out, const ResidueCode& code, unsigned ops);

@@ -1,7 +1,8 @@
 // The residue writer's walk (which keeps only live entries) against the
 // reader's: dense and extreme residues decoded whole and cut after every
 // operation must give exactly the recorded operations, and the code words
-// past the last bit stay 0.
+// past the last bit stay 0. A code asked for only the operations a block
+// can use agrees with the whole code on those.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -89,4 +90,35 @@ TEST(ResidueWriter, OneValueAtEveryIndexAndPlane) {
       resid[kCoefficientScan[k]] = static_cast<int8_t>((k & 1 ? -1 : 1) << plane);
       expectCodes(resid);
     }
+}
+
+TEST(ResidueWriter, CodeForABlockMatchesTheWholeCodeUpToItsOperations) {
+  std::mt19937 rng(29);
+  static ResidueCode whole, part;
+  int longer = 0;
+  for (int n = 0; n < 300; ++n) {
+    int8_t resid[64];
+    const int range = 2 << (n % 7);
+    for (auto& v : resid) v = static_cast<int8_t>(static_cast<int>(rng() % (2 * range)) - range);
+    encodeResidue(resid, whole);
+    encodeResidue(resid, part, kBlockResidueOps);
+    const unsigned used = whole.opCount < kBlockResidueOps ? whole.opCount : kBlockResidueOps;
+    ASSERT_GE(part.opCount, used);
+    longer += whole.opCount > part.opCount;
+    for (unsigned k = 0; k < used; ++k) {
+      ASSERT_EQ(part.ops[k].endBit, whole.ops[k].endBit) << n << " op " << k;
+      ASSERT_EQ(part.ops[k].pos, whole.ops[k].pos) << n << " op " << k;
+      ASSERT_EQ(part.ops[k].value, whole.ops[k].value) << n << " op " << k;
+    }
+    for (unsigned ops : {1u, used / 2 + 1, used}) {
+      BitWriter a, b;
+      writeResidue(a, whole, ops);
+      writeResidue(b, part, ops);
+      a.finishWords();
+      b.finishWords();
+      ASSERT_EQ(a.byteCount(), b.byteCount());
+      ASSERT_EQ(std::memcmp(a.data(), b.data(), a.byteCount()), 0) << n << " ops " << ops;
+    }
+  }
+  EXPECT_GT(longer, 0) << "some codes must have been cut short";
 }
