@@ -23,9 +23,12 @@ constexpr int32_t kFourBits = 4 * 256;    // run order or quantiser field
 constexpr int32_t kSevenBits = 7 * 256;   // residue operation count
 constexpr int kInterDcLimit = 1023;       // the largest first value of an inter DC refill
 
-uint32_t sadFlat(const uint8_t* samples, int n, int colour) {
+// SAD of n samples (a multiple of 64) against one colour.
+uint32_t sadFlat(const uint8_t* samples, int n, uint8_t colour) {
+  uint8_t flat[64];
+  std::memset(flat, colour, sizeof flat);
   uint32_t s = 0;
-  for (int i = 0; i < n; ++i) s += static_cast<uint32_t>(std::abs(samples[i] - colour));
+  for (int i = 0; i < n; i += 64) s += pixelKernels().sad64(samples + i, flat);
   return s;
 }
 

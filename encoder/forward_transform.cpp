@@ -14,10 +14,6 @@ constexpr int64_t kC6 = 784;    // 0.382683433
 constexpr int64_t kC2mC6 = 1108;  // 0.541196100
 constexpr int64_t kC2pC6 = 2676;  // 1.306562965
 
-// The coefficient coder's limit for the grouped coefficients (the others
-// may reach 32767).
-constexpr uint32_t kSmallestCoefficientLimit = 16383;
-
 inline int32_t mul(int64_t x, int64_t k) { return static_cast<int32_t>((x * k) >> 11); }
 
 // One 8-point pass over d[0], d[step], .. d[7 step].

@@ -26,10 +26,14 @@ struct QuantReciprocals {
 };
 const QuantReciprocals& quantReciprocals();
 
+// The coefficient coder's limit for the grouped coefficients (the others
+// may reach 32767): levels above it make quantisation clamp the block.
+constexpr uint32_t kSmallestCoefficientLimit = 16383;
+
 // level = (c R + 2^29 - 1) >> 30 for every coefficient, held within what
 // the coefficient coder can write; returns true when some AC level is not 0.
-// coef: forward transform output (|c| < 2^26). Uses the widest kernel the
-// processor runs; every kernel gives the same levels.
+// Uses the widest kernel the processor runs; every kernel gives the same
+// levels, for any 32-bit coefficients.
 bool quantiseBlock(const int32_t coef[64], const int64_t reciprocal[64], int32_t level[64]);
 
 // The plain version and the AVX2 one (call only when the processor has

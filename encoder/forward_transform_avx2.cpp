@@ -10,11 +10,9 @@
 TOL_NS_BEGIN
 namespace {
 
-// The coefficient coder's limit for the grouped coefficients (the others
-// may reach 32767).
-constexpr int kSmallestCoefficientLimit = 16383;
-
-// Four coefficients against four reciprocals: the 64-bit (c R + half) >> 30.
+// Four coefficients against four reciprocals: (c R + half) >> 30 in 64-bit
+// lanes, whose low halves are the levels (a logical shift leaves the same
+// low 32 bits as the arithmetic one).
 inline __m256i scaled(__m128i c, const int64_t* r, __m256i half) {
   const __m256i product = _mm256_mul_epi32(_mm256_cvtepi32_epi64(c), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r)));
   return _mm256_srli_epi64(_mm256_add_epi64(product, half), 30);
