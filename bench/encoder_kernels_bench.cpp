@@ -84,11 +84,13 @@ void motionSearch(benchmark::State& state) {
   std::mt19937 rng(8);
   for (uint32_t y = 0; y < kH; ++y)
     for (uint32_t x = 0; x < kW; ++x)
-      ref[y * kW + x] = static_cast<uint8_t>(128 + 60 * std::sin(x * 0.11 + y * 0.03) + 40 * std::cos(y * 0.17 - x * 0.05));
+      ref[y * kW + x] =
+          static_cast<uint8_t>(128 + 60 * std::sin(x * 0.11 + y * 0.03) + 40 * std::cos(y * 0.17 - x * 0.05));
   for (uint32_t y = 0; y < kH; ++y)
     for (uint32_t x = 0; x < kW; ++x) {
       const uint32_t sx = std::min(kW - 1, x + 3), sy = y >= 2 ? y - 2 : 0;
-      src[y * kW + x] = static_cast<uint8_t>(std::clamp<int>(ref[sy * kW + sx] + static_cast<int>(rng() % 5) - 2, 0, 255));
+      const int moved = ref[sy * kW + sx] + static_cast<int>(rng() % 5) - 2;
+      src[y * kW + x] = static_cast<uint8_t>(std::clamp(moved, 0, 255));
     }
   for (auto _ : state) {
     uint32_t total = 0;
@@ -132,6 +134,7 @@ void runStatistics(benchmark::State& state, RunStatisticsFn fn, Isa isa) {
 }
 BENCHMARK_CAPTURE(runStatistics, plain, runStatisticsPlain, Isa::plain);
 BENCHMARK_CAPTURE(runStatistics, sse41, runStatisticsSse41, Isa::sse41);
+BENCHMARK_CAPTURE(runStatistics, avx2, runStatisticsAvx2, Isa::avx2);
 
 // Every threshold that changes the parse, as the run options walk them.
 void parseAll(benchmark::State& state, int (*parse)(const RunTable&, int, uint8_t*)) {

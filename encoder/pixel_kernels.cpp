@@ -81,7 +81,7 @@ const PixelKernels& pixelKernels() {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2"))
-      return PixelKernels{sad64Sse41,          sadOffsetsAvx2,      sadOffsetsCappedAvx2, runStatisticsSse41,
+      return PixelKernels{sad64Sse41,          sadOffsetsAvx2,      sadOffsetsCappedAvx2, runStatisticsAvx2,
                           chooseRunOrderSse41, scanRunOrderSse41,   unscanRunOrderSse41};
     if (__builtin_cpu_supports("sse4.1"))
       return PixelKernels{sad64Sse41,          sadOffsetsSse41,     sadOffsetsCappedSse41, runStatisticsSse41,

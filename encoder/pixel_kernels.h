@@ -49,7 +49,8 @@ struct RunLengthTable {
 constexpr RunLengthTable makeRunLengthTable() {
   RunLengthTable t{};
   for (int p = 0; p < 64; ++p)
-    for (int li = 0; li < 10; ++li) t.length[p][li] = static_cast<uint8_t>(kRunLengthSteps[li] < 64 - p ? kRunLengthSteps[li] : 64 - p);
+    for (int li = 0; li < 10; ++li)
+      t.length[p][li] = static_cast<uint8_t>(kRunLengthSteps[li] < 64 - p ? kRunLengthSteps[li] : 64 - p);
   return t;
 }
 inline constexpr RunLengthTable kRunLengthTable = makeRunLengthTable();
@@ -86,5 +87,7 @@ void sadOffsetsAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, 
                     uint32_t* out);
 void sadOffsetsCappedAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
                           int count, uint32_t cap, uint32_t* out);
+void runStatisticsAvx2(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
+                       uint8_t (*deviation)[10]);
 
 TOL_NS_END

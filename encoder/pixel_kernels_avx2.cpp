@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "encoder/pixel_kernels.h"
+#include "encoder/run_statistics_lanes.h"
 
 TOL_NS_BEGIN
 namespace {
@@ -21,7 +22,49 @@ __m128i loadTail(const uint8_t* p, int bytes) {
   return _mm_shuffle_epi8(tail, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kShiftDown + 16 - bytes)));
 }
 
+// 32-byte vectors for the run statistics: 32 starts at a time (the first
+// 32, which all have 16 samples ahead), each 16-byte half transposed on its
+// own.
+struct Avx2Lanes {
+  using Vec = __m256i;
+  static constexpr int kLanes = 32;
+  static Vec zero() { return _mm256_setzero_si256(); }
+  static Vec splat(uint8_t v) { return _mm256_set1_epi8(static_cast<char>(v)); }
+  static Vec laneIndex() {
+    return _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24,
+                            25, 26, 27, 28, 29, 30, 31);
+  }
+  static Vec load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+  static Vec min(Vec a, Vec b) { return _mm256_min_epu8(a, b); }
+  static Vec max(Vec a, Vec b) { return _mm256_max_epu8(a, b); }
+  static Vec sub(Vec a, Vec b) { return _mm256_sub_epi8(a, b); }
+  static Vec subSaturate(Vec a, Vec b) { return _mm256_subs_epu8(a, b); }
+  static Vec equal(Vec a, Vec b) { return _mm256_cmpeq_epi8(a, b); }
+  static Vec select(Vec mask, Vec a, Vec b) { return _mm256_blendv_epi8(b, a, mask); }
+  // Mean of two bytes rounded down.
+  static Vec meanDown(Vec a, Vec b) {
+    return _mm256_sub_epi8(_mm256_avg_epu8(a, b), _mm256_and_si256(_mm256_xor_si256(a, b), splat(1)));
+  }
+  static Vec interleaveLow8(Vec a, Vec b) { return _mm256_unpacklo_epi8(a, b); }
+  static Vec interleaveHigh8(Vec a, Vec b) { return _mm256_unpackhi_epi8(a, b); }
+  static Vec interleaveLow16(Vec a, Vec b) { return _mm256_unpacklo_epi16(a, b); }
+  static Vec interleaveHigh16(Vec a, Vec b) { return _mm256_unpackhi_epi16(a, b); }
+  static Vec interleaveLow32(Vec a, Vec b) { return _mm256_unpacklo_epi32(a, b); }
+  static Vec interleaveHigh32(Vec a, Vec b) { return _mm256_unpackhi_epi32(a, b); }
+  static Vec interleaveLow64(Vec a, Vec b) { return _mm256_unpacklo_epi64(a, b); }
+  static Vec interleaveHigh64(Vec a, Vec b) { return _mm256_unpackhi_epi64(a, b); }
+  static void storeHalf(uint8_t* out, Vec v, int half) {
+    _mm_store_si128(reinterpret_cast<__m128i*>(out),
+                    half ? _mm256_extracti128_si256(v, 1) : _mm256_castsi256_si128(v));
+  }
+};
+
 }  // namespace
+
+void runStatisticsAvx2(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
+                       uint8_t (*deviation)[10]) {
+  run_lanes::runStatistics<Avx2Lanes>(scanned, length, colour, deviation);
+}
 
 // Sixteen offsets at a time: the low lane holds the reference row from k0,
 // the high lane from k0 + 8, and each lane's mpsadbw gives eight SADs. The

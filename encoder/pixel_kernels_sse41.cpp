@@ -4,6 +4,7 @@
 
 #include "decode/core/scan_orders.h"
 #include "encoder/pixel_kernels.h"
+#include "encoder/run_statistics_lanes.h"
 
 TOL_NS_BEGIN
 
@@ -69,98 +70,6 @@ void sadOffsetsSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref,
 
 namespace {
 
-// Mean of two bytes rounded down, lane by lane.
-__m128i meanDown(__m128i a, __m128i b) {
-  return _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1)));
-}
-
-// 16x16 byte transpose: four rounds of interleaving, each doubling the
-// width of the elements kept together. Column j ends up in register
-// kBitReversed[j].
-constexpr int kBitReversed[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
-
-void transpose16(__m128i (&r)[16]) {
-  __m128i t[16];
-  for (int i = 0; i < 8; ++i) {
-    t[i] = _mm_unpacklo_epi8(r[2 * i], r[2 * i + 1]);
-    t[i + 8] = _mm_unpackhi_epi8(r[2 * i], r[2 * i + 1]);
-  }
-  for (int i = 0; i < 8; ++i) {
-    r[i] = _mm_unpacklo_epi16(t[2 * i], t[2 * i + 1]);
-    r[i + 8] = _mm_unpackhi_epi16(t[2 * i], t[2 * i + 1]);
-  }
-  for (int i = 0; i < 8; ++i) {
-    t[i] = _mm_unpacklo_epi32(r[2 * i], r[2 * i + 1]);
-    t[i + 8] = _mm_unpackhi_epi32(r[2 * i], r[2 * i + 1]);
-  }
-  for (int i = 0; i < 8; ++i) {
-    r[i] = _mm_unpacklo_epi64(t[2 * i], t[2 * i + 1]);
-    r[i + 8] = _mm_unpackhi_epi64(t[2 * i], t[2 * i + 1]);
-  }
-}
-
-// Rows li = 0..9 of `lanes` (lane l = start p0 + l) into out[p0 + l][li].
-void storeRows(__m128i (&lanes)[16], int p0, uint8_t (*out)[10]) {
-  transpose16(lanes);
-  for (int l = 0; l < 16; ++l) {
-    const __m128i row = lanes[kBitReversed[l]];
-    if (p0 + l < 63) {
-      // Spills into the next start's row, which is written after this one.
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out[p0 + l]), row);
-    } else {
-      alignas(16) uint8_t last[16];
-      _mm_store_si128(reinterpret_cast<__m128i*>(last), row);
-      std::memcpy(out[p0 + l], last, 10);
-    }
-  }
-}
-
-// Sixteen starts p0 .. p0 + 15 at once, one per lane. sorted[k] holds the
-// k-th smallest member of each lane's run as it grows by one sample a step
-// (a min/max pass inserts the new sample). With `cut`, lane l's runs end at
-// 64 - p0 - l samples, and a length cut short takes the statistics of the
-// step where its run ended.
-template <bool cut>
-void runStatisticsGroup(const uint8_t* padded, int p0, uint8_t (*colour)[10], uint8_t (*deviation)[10]) {
-  __m128i sorted[16];
-  __m128i c[16], d[16];
-  for (int li = 0; li < 16; ++li) c[li] = d[li] = _mm_setzero_si128();
-  __m128i want[10];
-  if constexpr (cut) {
-    const __m128i left = _mm_sub_epi8(_mm_set1_epi8(static_cast<char>(64 - p0)),
-                                      _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
-    for (int li = 0; li < 10; ++li) want[li] = _mm_min_epu8(_mm_set1_epi8(static_cast<char>(kRunLengthSteps[li])), left);
-  }
-#pragma GCC unroll 16
-  for (int n = 0; n < 16; ++n) {
-    __m128i carry = _mm_loadu_si128(reinterpret_cast<const __m128i*>(padded + p0 + n));
-#pragma GCC unroll 16
-    for (int k = 0; k < n; ++k) {
-      const __m128i low = _mm_min_epu8(sorted[k], carry);
-      carry = _mm_max_epu8(sorted[k], carry);
-      sorted[k] = low;
-    }
-    sorted[n] = carry;
-    const int m = n + 1;
-    if (!cut && m > 9 && m < 16) continue;
-    const __m128i median = m & 1 ? sorted[m / 2] : meanDown(sorted[m / 2 - 1], sorted[m / 2]);
-    const __m128i spread = _mm_max_epu8(_mm_subs_epu8(median, sorted[0]), _mm_subs_epu8(sorted[n], median));
-    if constexpr (cut) {
-      const __m128i step = _mm_set1_epi8(static_cast<char>(m));
-      for (int li = 0; li < 10; ++li) {
-        const __m128i here = _mm_cmpeq_epi8(want[li], step);
-        c[li] = _mm_blendv_epi8(c[li], median, here);
-        d[li] = _mm_blendv_epi8(d[li], spread, here);
-      }
-    } else {
-      const int li = m <= 9 ? m - 1 : 9;
-      c[li] = median;
-      d[li] = spread;
-    }
-  }
-  storeRows(c, p0, colour);
-  storeRows(d, p0, deviation);
-}
 
 // Shuffle controls that gather each run order from the picture's four
 // 16-byte groups: control [o][j][s] picks the samples of output group j that
@@ -257,13 +166,7 @@ void unscanRunOrderSse41(const uint8_t* scanned, unsigned order, uint8_t* pic) {
 
 void runStatisticsSse41(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
                         uint8_t (*deviation)[10]) {
-  alignas(16) uint8_t padded[64 + 16 + 16] = {};
-  std::memcpy(padded, scanned, 64);
-  std::memcpy(length, kRunLengthTable.length, sizeof kRunLengthTable.length);
-  runStatisticsGroup<false>(padded, 0, colour, deviation);
-  runStatisticsGroup<false>(padded, 16, colour, deviation);
-  runStatisticsGroup<false>(padded, 32, colour, deviation);
-  runStatisticsGroup<true>(padded, 48, colour, deviation);
+  run_lanes::runStatistics<run_lanes::Lanes128>(scanned, length, colour, deviation);
 }
 
 TOL_NS_END

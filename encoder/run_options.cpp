@@ -1,7 +1,6 @@
 #include "encoder/run_options.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdlib>
 #include <cstring>
 
@@ -18,9 +17,9 @@ unsigned chooseRunOrder(const uint8_t pic[64]) { return pixelKernels().chooseRun
 
 void buildRunTable(const uint8_t pic[64], unsigned order, RunTable& t) {
   t.order = static_cast<uint8_t>(order);
-  const PixelKernels& k = pixelKernels();
-  k.scanRunOrder(pic, order, t.scanned);
-  k.runStatistics(t.scanned, t.length, t.colour, t.deviation);
+  const PixelKernels& kernels = pixelKernels();
+  kernels.scanRunOrder(pic, order, t.scanned);
+  kernels.runStatistics(t.scanned, t.length, t.colour, t.deviation);
   constexpr int kLast = kRunLengthsTried - 2;
   for (int p = 0; p < 64; ++p) {
     t.reach[kLast][p] = t.deviation[p][kLast + 1];

@@ -178,13 +178,20 @@ TEST(RunKernels, RunOrderScansFollowTheOrderTables) {
 TEST(RunKernels, WideRunStatisticsMatchThePlainOnes) {
   __builtin_cpu_init();
   if (!__builtin_cpu_supports("sse4.1")) GTEST_SKIP() << "no SSE4.1";
+  const bool avx2 = __builtin_cpu_supports("avx2");
   for (const auto& run : runInputs()) {
     uint8_t length[2][64][10], colour[2][64][10], deviation[2][64][10];
-    runStatisticsSse41(run.data(), length[0], colour[0], deviation[0]);
     runStatisticsPlain(run.data(), length[1], colour[1], deviation[1]);
-    ASSERT_EQ(std::memcmp(length[0], length[1], 640), 0);
-    ASSERT_EQ(std::memcmp(colour[0], colour[1], 640), 0);
-    ASSERT_EQ(std::memcmp(deviation[0], deviation[1], 640), 0);
+    for (auto wide : {runStatisticsSse41, runStatisticsAvx2}) {
+      if (wide == runStatisticsAvx2 && !avx2) continue;
+      std::memset(length[0], 0xEE, 640);
+      std::memset(colour[0], 0xEE, 640);
+      std::memset(deviation[0], 0xEE, 640);
+      wide(run.data(), length[0], colour[0], deviation[0]);
+      ASSERT_EQ(std::memcmp(length[0], length[1], 640), 0);
+      ASSERT_EQ(std::memcmp(colour[0], colour[1], 640), 0);
+      ASSERT_EQ(std::memcmp(deviation[0], deviation[1], 640), 0);
+    }
   }
 }
 
