@@ -23,11 +23,6 @@ bool largerAndBetter(const Candidate& c, const Candidate& current) {
 
 }  // namespace
 
-// Both walks below only move to options larger and better than the current
-// one, so an option that fails largerAndBetter() once fails it for every
-// later step too: each step scans just the options that passed the step
-// before, in list order (which the tie rules depend on).
-
 bool pruneToConvexHull(Candidate* list, int& count) {
   if (count <= 1) return true;
   uint32_t minError = list[0].error;
@@ -37,17 +32,12 @@ bool pruneToConvexHull(Candidate* list, int& count) {
   int hull[kMaxCandidates];
   int length = 1;
   hull[0] = cheapest(list, count);
-  int live[kMaxCandidates];
-  int liveCount = count;
-  for (int i = 0; i < count; ++i) live[i] = i;
   while (list[hull[length - 1]].error != minError) {
     const Candidate& cur = list[hull[length - 1]];
-    int best = -1, kept = 0;
+    int best = -1;
     int64_t bestSaved = 0, bestAdded = 1;
-    for (int j = 0; j < liveCount; ++j) {
-      const int i = live[j];
+    for (int i = 0; i < count; ++i) {
       if (!largerAndBetter(list[i], cur)) continue;
-      live[kept++] = i;
       const int64_t saved = int64_t{cur.error} - list[i].error;
       const int64_t added = int64_t{list[i].size} - cur.size;
       // Steeper: saved / added > bestSaved / bestAdded; on an exact tie the
@@ -63,7 +53,6 @@ bool pruneToConvexHull(Candidate* list, int& count) {
       ui::messageBox("Bandwidth error!", "Zurn Error", ui::Icon::Error);
       return false;
     }
-    liveCount = kept;
     hull[length++] = best;
   }
   Candidate kept[kMaxCandidates];
@@ -73,6 +62,9 @@ bool pruneToConvexHull(Candidate* list, int& count) {
   return true;
 }
 
+// The walk only moves to options larger and better than the current one,
+// so an option that fails largerAndBetter() once fails it for every later
+// step too: each step scans just the options that passed the step before.
 // The list is rearranged by swaps as the walk goes; `live` holds positions
 // (ascending) of the options that passed the previous step. A position only
 // changes hands when the option at `placed` is swapped away, and it lands on
