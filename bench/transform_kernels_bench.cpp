@@ -90,21 +90,16 @@ void quantise(benchmark::State& state, QuantiseFn fn, Isa isa) {
 BENCHMARK_CAPTURE(quantise, plain, tol::quantiseBlockPlain, Isa::plain);
 BENCHMARK_CAPTURE(quantise, avx2, tol::quantiseBlockAvx2, Isa::avx2);
 
-using QuadPlanesFn = void (*)(const int32_t*, tol::QuadPlanes&);
+using CostFn = uint32_t (*)(const int32_t*);
 
-// The cost as coefficientCost() works it out, with the given quad planes kernel.
-void cost(benchmark::State& state, QuadPlanesFn fn, Isa isa) {
+void cost(benchmark::State& state, CostFn fn, Isa isa) {
   if (!supported(isa)) return state.SkipWithError("processor lacks these instructions");
   for (auto _ : state)
-    for (const Block& b : blocks()) {
-      tol::QuadPlanes p;
-      fn(b.level, p);
-      benchmark::DoNotOptimize(tol::costFromQuadPlanes(p));
-    }
+    for (const Block& b : blocks()) benchmark::DoNotOptimize(fn(b.level));
   setRate(state);
 }
-BENCHMARK_CAPTURE(cost, plain, tol::quadPlanesPlain, Isa::plain);
-BENCHMARK_CAPTURE(cost, sse41, tol::quadPlanesSse41, Isa::sse41);
+BENCHMARK_CAPTURE(cost, plain, tol::coefficientCostPlain, Isa::plain);
+BENCHMARK_CAPTURE(cost, sse41, tol::coefficientCostSse41, Isa::sse41);
 
 // Motion residues: small noise with a few larger differences.
 void residue(benchmark::State& state) {

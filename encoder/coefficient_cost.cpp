@@ -47,14 +47,14 @@ inline Opening opening(const QuadPlanes& p, unsigned o) {
   return {f, f ? bits : 0};
 }
 
-using QuadPlanesFn = void (*)(const int32_t coef[64], QuadPlanes& p);
+using CostFn = uint32_t (*)(const int32_t coef[64]);
 
-QuadPlanesFn chooseQuadPlanes() {
+CostFn chooseCost() {
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("sse4.1")) return quadPlanesSse41;
+  if (__builtin_cpu_supports("sse4.1")) return coefficientCostSse41;
 #endif
-  return quadPlanesPlain;
+  return coefficientCostPlain;
 }
 
 }  // namespace
@@ -83,11 +83,15 @@ uint32_t costFromQuadPlanes(const QuadPlanes& p) {
   return 4 + 6 * n + (4u - p.zeros[0]) + a.bits + b.bits + c.bits;
 }
 
-uint32_t coefficientCost(const int32_t coef[64]) {
-  static const QuadPlanesFn quadPlanes = chooseQuadPlanes();
+uint32_t coefficientCostPlain(const int32_t coef[64]) {
   QuadPlanes p;
-  quadPlanes(coef, p);
+  quadPlanesPlain(coef, p);
   return costFromQuadPlanes(p);
+}
+
+uint32_t coefficientCost(const int32_t coef[64]) {
+  static const CostFn cost = chooseCost();
+  return cost(coef);
 }
 
 TOL_NS_END

@@ -33,8 +33,13 @@ constexpr uint32_t coefficientLimit(unsigned k) {
 uint32_t costFromQuadPlanes(const QuadPlanes& p);
 
 // The quads' planes of a block: plain, and SSE4.1 (call only when the
-// processor has it); coefficientCost() uses the widest one available.
+// processor has it).
 void quadPlanesPlain(const int32_t coef[64], QuadPlanes& p);
 void quadPlanesSse41(const int32_t coef[64], QuadPlanes& p);
+
+// The whole cost: plain (quadPlanesPlain and costFromQuadPlanes), and SSE4.1;
+// coefficientCost() uses the widest one available.
+uint32_t coefficientCostPlain(const int32_t coef[64]);
+uint32_t coefficientCostSse41(const int32_t coef[64]);
 
 TOL_NS_END

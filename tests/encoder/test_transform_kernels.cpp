@@ -93,6 +93,25 @@ TEST(CoefficientCostKernels, QuadPlanesSse41MatchesPlain) {
   }
 }
 
+TEST(CoefficientCostKernels, Sse41CostEqualsTheCodersBitCount) {
+  if (!hasIsa("sse4.1")) GTEST_SKIP() << "no SSE4.1";
+  std::mt19937 rng(37);
+  for (int n = 0; n < 4000; ++n) {
+    int32_t coef[64] = {};
+    // From empty blocks (cost 4) to dense ones, and one lone coefficient at every index.
+    if (n < 64) {
+      coef[n] = n & 1 ? -(1 << (n % 16)) : 1 << (n % 16);
+    } else {
+      const int filled = n % 65;
+      for (int i = 0; i < filled; ++i) coef[rng() % 64] = static_cast<int32_t>(rng() % (2u << (n % 17))) - (1 << (n % 17));
+      if (n % 5 == 0) randomCoefficients(rng, coef, n % 20);
+    }
+    const uint32_t want = coefficientBits(coef);
+    ASSERT_EQ(coefficientCostPlain(coef), want) << "block " << n;
+    ASSERT_EQ(coefficientCostSse41(coef), want) << "block " << n;
+  }
+}
+
 TEST(CoefficientCostKernels, CostOfQuantisedBlocksEqualsTheCodersBitCount) {
   std::mt19937 rng(31);
   for (int n = 0; n < 600; ++n) {
