@@ -5,44 +5,17 @@
 
 #include "decode/core/coefficient_coder.h"
 #include "decode/core/dequant_tables.h"
+#include "encoder/forward_transform_pass.h"
 
 TOL_NS_BEGIN
 namespace {
 
-constexpr int64_t kC4 = 1448;   // 0.707106781 (cos 4 pi / 16)
-constexpr int64_t kC6 = 784;    // 0.382683433
-constexpr int64_t kC2mC6 = 1108;  // 0.541196100
-constexpr int64_t kC2pC6 = 2676;  // 1.306562965
-
-inline int32_t mul(int64_t x, int64_t k) { return static_cast<int32_t>((x * k) >> 11); }
-
-// One 8-point pass over d[0], d[step], .. d[7 step].
-inline void pass(int32_t* d, int step) {
-  const int32_t t0 = d[0] + d[7 * step], t7 = d[0] - d[7 * step];
-  const int32_t t1 = d[step] + d[6 * step], t6 = d[step] - d[6 * step];
-  const int32_t t2 = d[2 * step] + d[5 * step], t5 = d[2 * step] - d[5 * step];
-  const int32_t t3 = d[3 * step] + d[4 * step], t4 = d[3 * step] - d[4 * step];
-
-  // Even part.
-  const int32_t t10 = t0 + t3, t13 = t0 - t3, t11 = t1 + t2, t12 = t1 - t2;
-  d[0] = t10 + t11;
-  d[4 * step] = t10 - t11;
-  const int32_t z1 = mul(t12 + t13, kC4);
-  d[2 * step] = t13 + z1;
-  d[6 * step] = t13 - z1;
-
-  // Odd part.
-  const int32_t s10 = t4 + t5, s11 = t5 + t6, s12 = t6 + t7;
-  const int32_t z5 = mul(s10 - s12, kC6);
-  const int32_t z2 = mul(s10, kC2mC6) + z5;
-  const int32_t z4 = mul(s12, kC2pC6) + z5;
-  const int32_t z3 = mul(s11, kC4);
-  const int32_t z11 = t7 + z3, z13 = t7 - z3;
-  d[5 * step] = z13 + z2;
-  d[3 * step] = z13 - z2;
-  d[step] = z11 + z4;
-  d[7 * step] = z11 - z4;
-}
+// The plain arithmetic: 32-bit sums, 64-bit products.
+struct ScalarOps {
+  static int32_t add(int32_t a, int32_t b) { return a + b; }
+  static int32_t sub(int32_t a, int32_t b) { return a - b; }
+  static int32_t mul(int32_t x, int k) { return static_cast<int32_t>((int64_t{x} * k) >> 11); }
+};
 
 QuantReciprocals buildReciprocals() {
   const DequantTables& t = dequantTables();
@@ -54,6 +27,16 @@ QuantReciprocals buildReciprocals() {
       r.inter[q][p] = (one + t.inter[q][p] / 2) / t.inter[q][p];
     }
   return r;
+}
+
+using ForwardFn = void (*)(const int16_t in[64], int32_t out[64]);
+
+ForwardFn chooseForward() {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return forwardTransformAvx2;
+#endif
+  return forwardTransformPlain;
 }
 
 using QuantiseFn = bool (*)(const int32_t coef[64], const int64_t reciprocal[64], int32_t level[64]);
@@ -73,10 +56,20 @@ QuantiseFn chooseQuantise() {
 
 }  // namespace
 
-void forwardTransform(const int16_t in[64], int32_t out[64]) {
+void forwardTransformPlain(const int16_t in[64], int32_t out[64]) {
   for (int i = 0; i < 64; ++i) out[i] = in[i] * 256;
-  for (int r = 0; r < 8; ++r) pass(out + 8 * r, 1);
-  for (int c = 0; c < 8; ++c) pass(out + c, 8);
+  for (int r = 0; r < 8; ++r) forwardPass<ScalarOps>(out + 8 * r);
+  for (int c = 0; c < 8; ++c) {
+    int32_t column[8];
+    for (int r = 0; r < 8; ++r) column[r] = out[8 * r + c];
+    forwardPass<ScalarOps>(column);
+    for (int r = 0; r < 8; ++r) out[8 * r + c] = column[r];
+  }
+}
+
+void forwardTransform(const int16_t in[64], int32_t out[64]) {
+  static const ForwardFn forward = chooseForward();
+  forward(in, out);
 }
 
 const QuantReciprocals& quantReciprocals() {

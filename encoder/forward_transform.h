@@ -16,8 +16,13 @@
 
 TOL_NS_BEGIN
 
-// in: 64 samples (0..255) or residues (-128..127) in raster order.
+// in: 64 samples (0..255) or residues (-128..127) in raster order. Uses the
+// widest kernel the processor runs; every kernel gives the same output.
 void forwardTransform(const int16_t in[64], int32_t out[64]);
+// The plain version and the AVX2 one (call only when the processor has
+// AVX2), for tests and benchmarks.
+void forwardTransformPlain(const int16_t in[64], int32_t out[64]);
+void forwardTransformAvx2(const int16_t in[64], int32_t out[64]);
 
 // Reciprocals R = 2^35 / D, rounded, of the intra and inter tables.
 struct QuantReciprocals {

@@ -7,6 +7,7 @@
 
 #include "decode/core/idct.h"
 #include "decode/core/idct_butterfly.h"
+#include "decode/core/transpose_avx2.h"
 
 TOL_NS_BEGIN
 namespace {
@@ -21,31 +22,13 @@ struct Avx2Ops {
 
 inline __m256i load(const int32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
 
-void transpose8(const __m256i r[8], __m256i t[8]) {
-  __m256i a[8], b[8];
-  for (int i = 0; i < 8; i += 2) {
-    a[i] = _mm256_unpacklo_epi32(r[i], r[i + 1]);
-    a[i + 1] = _mm256_unpackhi_epi32(r[i], r[i + 1]);
-  }
-  for (int i = 0; i < 8; i += 4) {
-    b[i] = _mm256_unpacklo_epi64(a[i], a[i + 2]);
-    b[i + 1] = _mm256_unpackhi_epi64(a[i], a[i + 2]);
-    b[i + 2] = _mm256_unpacklo_epi64(a[i + 1], a[i + 3]);
-    b[i + 3] = _mm256_unpackhi_epi64(a[i + 1], a[i + 3]);
-  }
-  for (int i = 0; i < 4; ++i) {
-    t[i] = _mm256_permute2x128_si256(b[i], b[i + 4], 0x20);
-    t[i + 4] = _mm256_permute2x128_si256(b[i], b[i + 4], 0x31);
-  }
-}
-
 }  // namespace
 
 void idctSamplesAvx2(const int32_t coef[64], const int32_t table[64], uint8_t samples[64]) {
   __m256i in[8], col[8], row[8], out[8];
   for (int r = 0; r < 8; ++r) in[r] = _mm256_srai_epi32(_mm256_mullo_epi32(load(coef + 8 * r), load(table + 8 * r)), 11);
   idctButterfly<Avx2Ops>(in, col);
-  transpose8(col, row);  // row[k]: column k of rows 0..7
+  transpose8x8Epi32(col, row);  // row[k]: column k of rows 0..7
   idctButterfly<Avx2Ops>(row, out);
   // The low 8 bits of (out + 127) >> 8; out[k] holds column k of rows 0..7.
   const __m256i round = _mm256_set1_epi32(127), low8 = _mm256_set1_epi32(255);

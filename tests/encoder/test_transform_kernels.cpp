@@ -1,4 +1,5 @@
-// The encoder's transform kernels against their plain versions: quantisation
+// The encoder's transform kernels against their plain versions: the forward
+// transform, quantisation
 // (also with coefficients far outside the transform's range, where the level
 // keeps only the low 32 bits of the shifted product), the quad planes of the
 // coefficient cost and the doubled-picture SAD of the area options; and the
@@ -49,6 +50,33 @@ void randomCoefficients(std::mt19937& rng, int32_t coef[64], int spreadBits) {
 }
 
 }  // namespace
+
+TEST(ForwardTransformKernels, Avx2MatchesPlain) {
+  if (!hasIsa("avx2")) GTEST_SKIP() << "no AVX2";
+  std::mt19937 rng(13);
+  auto expectSame = [](const int16_t in[64], const std::string& what) {
+    int32_t want[64], got[64];
+    forwardTransformPlain(in, want);
+    forwardTransformAvx2(in, got);
+    for (int i = 0; i < 64; ++i) ASSERT_EQ(got[i], want[i]) << what << " position " << i;
+  };
+  int16_t in[64];
+  // Flat and checkerboard blocks at the ends of the sample and residue ranges.
+  for (int lo : {0, -128, -255})
+    for (int hi : {255, 127, 0}) {
+      for (int i = 0; i < 64; ++i) in[i] = static_cast<int16_t>(((i + i / 8) & 1) ? hi : lo);
+      expectSame(in, "checkerboard " + std::to_string(lo) + "/" + std::to_string(hi));
+      for (int i = 0; i < 64; ++i) in[i] = static_cast<int16_t>(i < 32 ? hi : lo);
+      expectSame(in, "halves " + std::to_string(lo) + "/" + std::to_string(hi));
+    }
+  for (int n = 0; n < 3000; ++n) {
+    // Samples, residues, and values well beyond both.
+    const int range = n % 3 == 0 ? 256 : n % 3 == 1 ? 511 : 8192;
+    const int base = n % 3 == 0 ? 0 : -(range / 2);
+    for (auto& v : in) v = static_cast<int16_t>(base + static_cast<int>(rng() % range));
+    expectSame(in, "block " + std::to_string(n));
+  }
+}
 
 TEST(QuantiseKernels, Avx2MatchesPlain) {
   if (!hasIsa("avx2")) GTEST_SKIP() << "no AVX2";
