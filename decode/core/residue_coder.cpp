@@ -44,7 +44,6 @@ struct Reader {
   bool stopped() const { return opsLeft == 0; }
 };
 
-// Appends bits straight into the code's fixed word array.
 // Appends bits to the code's fixed word array, a word at a time.
 struct CodeSink {
   ResidueCode& code;

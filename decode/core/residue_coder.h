@@ -10,8 +10,9 @@
 // residue right after operation n + 1. The residue of index k is added,
 // modulo 256, at raster position kCoefficientScan[k].
 //
-// Writing side: encodeResidue() codes a whole residue and records, for every
-// operation, the bits used up to it and its effect, so an encoder can
+// Writing side: encodeResidue() codes a residue (whole, or as far as the
+// caller needs) and records, for every operation, the bits used up to it
+// and its effect, so an encoder can
 // replay the prefixes (each a candidate coding) without decoding; the block
 // writer then emits n = operations - 1 and that many operations' bits.
 #pragma once
