@@ -1,6 +1,7 @@
 #include "encoder/motion_search.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "encoder/pixel_kernels.h"
 
@@ -33,25 +34,39 @@ MotionVector searchMotion(const uint8_t* src, const uint8_t* ref, uint32_t width
   k.sadOffsets(block, pitch, ref + by * pitch + bx, pitch, 1, &best.sad);
   if (best.sad == 0) return best;
 
-  int xs[2 * kRange + 1], ys[2 * kRange + 1];
-  const int nx = searchOrder(xLo, xHi, xs);
+  // The chosen vector is the first in search order with the smallest SAD.
+  // The rows' SADs are worked out nearest row first (good matches are
+  // likely there), each capped one above the smallest SAD seen so far:
+  // every SAD that can still be the smallest stays exact, the rest read as
+  // the cap, which lets the kernel give up on them early.
+  const int count = xHi - xLo + 1;
+  uint32_t sads[2 * kRange + 1][2 * kRange + 1];  // sads[y - yLo][x - xLo]
+  uint32_t rowLeast[2 * kRange + 1];
+  uint32_t least = best.sad;
+  for (int step = 0; step <= 2 * kRange; ++step) {
+    const int dy = step & 1 ? -(step + 1) / 2 : step / 2;  // 0, -1, 1, -2, 2, ..
+    if (dy < yLo || dy > yHi) continue;
+    const uint32_t m = k.sadOffsetsCapped(block, pitch, ref + (static_cast<ptrdiff_t>(by) + dy) * pitch + bx + xLo,
+                                          pitch, count, least + 1, sads[dy - yLo]);
+    rowLeast[dy - yLo] = m;
+    least = std::min(least, m);
+  }
+  // Every SAD equal to the smallest is exact and every other one is larger,
+  // so the chosen vector is the first in search order whose entry equals
+  // the smallest (the zero vector when nothing is below its SAD).
+  if (least == best.sad) return best;
+  int ys[2 * kRange + 1];
   const int ny = searchOrder(yLo, yHi, ys);
-  uint32_t row[2 * kRange + 1];  // row[x - xLo]
+  const int zero = -xLo;  // the entry of dx = 0
   for (int iy = 0; iy < ny; ++iy) {
-    const int dy = ys[iy];
-    // Only SADs below the best so far can change it, so the row's SADs are
-    // capped there (the kernel may then skip offsets that reach the cap).
-    k.sadOffsetsCapped(block, pitch, ref + (static_cast<ptrdiff_t>(by) + dy) * pitch + bx + xLo, pitch,
-                       xHi - xLo + 1, best.sad, row);
-    for (int ix = 0; ix < nx; ++ix) {
-      const int dx = xs[ix];
-      const uint32_t s = row[dx - xLo];
-      if (s < best.sad) {
-        best = {static_cast<int8_t>(dx), static_cast<int8_t>(dy), s};
-        // Nothing can beat a perfect match (the first one found stands).
-        if (s == 0) return best;
-      }
-    }
+    if (rowLeast[ys[iy] - yLo] != least) continue;
+    const uint32_t* row = sads[ys[iy] - yLo];
+    uint64_t match = 0;
+    for (int i = 0; i < count; ++i) match |= uint64_t{row[i] == least} << i;
+    // Within a row: dx = 0 .. xHi first, then xLo .. -1.
+    const uint64_t ahead = match >> zero;
+    const int i = ahead ? zero + std::countr_zero(ahead) : std::countr_zero(match);
+    return MotionVector{static_cast<int8_t>(i + xLo), static_cast<int8_t>(ys[iy]), least};
   }
   return best;
 }

@@ -22,10 +22,15 @@ void sadOffsetsPlain(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref,
   }
 }
 
-void sadOffsetsCappedPlain(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
-                           int count, uint32_t cap, uint32_t* out) {
+uint32_t sadOffsetsCappedPlain(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
+                               int count, uint32_t cap, uint32_t* out) {
   sadOffsetsPlain(src, srcPitch, ref, refPitch, count, out);
-  for (int k = 0; k < count; ++k) out[k] = out[k] < cap ? out[k] : cap;
+  uint32_t least = cap;
+  for (int k = 0; k < count; ++k) {
+    out[k] = out[k] < cap ? out[k] : cap;
+    least = out[k] < least ? out[k] : least;
+  }
+  return least;
 }
 
 // Each run's samples are kept sorted while it grows.

@@ -19,10 +19,11 @@ struct PixelKernels {
   // reads ref rows only within [0, count + 7).
   void (*sadOffsets)(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,
                      uint32_t* out);
-  // The same SADs capped: out[k] = min(SAD, cap). A search that only takes
-  // SADs below its best so far loses nothing, and the kernel can stop
-  // early on offsets that already reached the cap.
-  void (*sadOffsetsCapped)(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
+  // The same SADs capped: out[k] = min(SAD, cap); returns the smallest
+  // out[k]. A search that only takes SADs below its best so far loses
+  // nothing, and the kernel can stop early on offsets that already reached
+  // the cap.
+  uint32_t (*sadOffsetsCapped)(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
                            int count, uint32_t cap, uint32_t* out);
   // For every start p of the 64 run values and every tried run length
   // (1..9 and 16, cut to 64 - p): the length, the median (the middle value,
@@ -61,7 +62,7 @@ const PixelKernels& pixelKernels();
 uint32_t sad64Plain(const uint8_t* a, const uint8_t* b);
 void sadOffsetsPlain(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,
                      uint32_t* out);
-void sadOffsetsCappedPlain(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
+uint32_t sadOffsetsCappedPlain(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
                            int count, uint32_t cap, uint32_t* out);
 
 void runStatisticsPlain(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
@@ -74,7 +75,7 @@ void unscanRunOrderPlain(const uint8_t* scanned, unsigned order, uint8_t* pic);
 uint32_t sad64Sse41(const uint8_t* a, const uint8_t* b);
 void sadOffsetsSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,
                      uint32_t* out);
-void sadOffsetsCappedSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
+uint32_t sadOffsetsCappedSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
                            int count, uint32_t cap, uint32_t* out);
 void runStatisticsSse41(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
                         uint8_t (*deviation)[10]);
@@ -85,7 +86,7 @@ void unscanRunOrderSse41(const uint8_t* scanned, unsigned order, uint8_t* pic);
 // The AVX2 versions (call only when the processor has AVX2).
 void sadOffsetsAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,
                     uint32_t* out);
-void sadOffsetsCappedAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
+uint32_t sadOffsetsCappedAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
                           int count, uint32_t cap, uint32_t* out);
 void runStatisticsAvx2(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*colour)[10],
                        uint8_t (*deviation)[10]);

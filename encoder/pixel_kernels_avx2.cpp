@@ -71,8 +71,9 @@ void runStatisticsAvx2(const uint8_t* scanned, uint8_t (*length)[10], uint8_t (*
 // last group may have fewer than sixteen offsets; fewer than nine go to the
 // SSE4.1 version. Every two rows, a group whose partial sums all reached
 // the cap is given up.
-void sadOffsetsCappedAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
-                          int count, uint32_t cap, uint32_t* out) {
+uint32_t sadOffsetsCappedAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
+                              int count, uint32_t cap, uint32_t* out) {
+  uint32_t least = cap;
   const bool mayGiveUp = cap <= 0xFFFF;  // partial sums are 16-bit
   __m256i rows[8];
   for (int r = 0; r < 8; ++r) {
@@ -111,14 +112,23 @@ void sadOffsetsCappedAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t*
     if (n == 16) {
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k0), first);
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k0 + 8), second);
+      // The 16-bit sums are below the cap exactly where they matter.
+      const __m128i sums = _mm_min_epu16(_mm256_castsi256_si128(acc), _mm256_extracti128_si256(acc, 1));
+      const uint32_t m = static_cast<uint32_t>(_mm_extract_epi16(_mm_minpos_epu16(sums), 0));
+      least = m < least ? m : least;
     } else {
       alignas(32) uint32_t lanes[16];
       _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), first);
       _mm256_store_si256(reinterpret_cast<__m256i*>(lanes + 8), second);
       std::memcpy(out + k0, lanes, sizeof(uint32_t) * static_cast<size_t>(n));
+      for (int i = 0; i < n; ++i) least = lanes[i] < least ? lanes[i] : least;
     }
   }
-  if (k0 < count) sadOffsetsCappedSse41(src, srcPitch, ref + k0, refPitch, count - k0, cap, out + k0);
+  if (k0 < count) {
+    const uint32_t m = sadOffsetsCappedSse41(src, srcPitch, ref + k0, refPitch, count - k0, cap, out + k0);
+    least = m < least ? m : least;
+  }
+  return least;
 }
 
 void sadOffsetsAvx2(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,

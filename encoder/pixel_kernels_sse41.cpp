@@ -21,8 +21,9 @@ uint32_t sad64Sse41(const uint8_t* a, const uint8_t* b) {
 // Eight offsets at a time: mpsadbw gives the SADs of a 4-byte group of the
 // source row against the eight 4-byte windows of the reference row. Every
 // two rows, a group whose partial sums all reached the cap is given up.
-void sadOffsetsCappedSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
-                           int count, uint32_t cap, uint32_t* out) {
+uint32_t sadOffsetsCappedSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch,
+                               int count, uint32_t cap, uint32_t* out) {
+  uint32_t least = cap;
   const bool mayGiveUp = cap <= 0xFFFF;  // partial sums are 16-bit
   for (int k0 = 0; k0 < count; k0 += 8) {
     const int bytes = count + 7 - k0 < 16 ? count + 7 - k0 : 16;  // readable bytes of this group's rows
@@ -59,8 +60,12 @@ void sadOffsetsCappedSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t
     }
     alignas(16) uint16_t lanes[8];
     _mm_store_si128(reinterpret_cast<__m128i*>(lanes), acc);
-    for (int i = 0; i < n; ++i) out[k0 + i] = lanes[i] < cap ? lanes[i] : cap;
+    for (int i = 0; i < n; ++i) {
+      out[k0 + i] = lanes[i] < cap ? lanes[i] : cap;
+      least = out[k0 + i] < least ? out[k0 + i] : least;
+    }
   }
+  return least;
 }
 
 void sadOffsetsSse41(const uint8_t* src, ptrdiff_t srcPitch, const uint8_t* ref, ptrdiff_t refPitch, int count,

@@ -15,6 +15,7 @@
 #include "decode/core/scan_orders.h"
 #include "encoder/colour_options.h"
 #include "encoder/frame_budget.h"
+#include "encoder/motion_search.h"
 #include "encoder/option_pruning.h"
 #include "encoder/pixel_kernels.h"
 #include "encoder/plane_stats.h"
@@ -222,12 +223,13 @@ TEST(RunKernels, WideSadOffsetsMatchThePlainOnes) {
       const uint32_t least = *std::min_element(want, want + count);
       for (uint32_t cap : {0u, least, least + 1, want[count / 2], 16320u, 16321u, 0xFFFFu, 0x10000u, UINT32_MAX}) {
         uint32_t capped[32];
-        sadOffsetsCappedPlain(src.data(), 8, ref.data(), width, count, cap, capped);
+        const uint32_t smallest = sadOffsetsCappedPlain(src.data(), 8, ref.data(), width, count, cap, capped);
         for (int k = 0; k < count; ++k) ASSERT_EQ(capped[k], std::min(want[k], cap));
-        sadOffsetsCappedSse41(src.data(), 8, ref.data(), width, count, cap, got);
+        ASSERT_EQ(smallest, std::min(least, cap));
+        ASSERT_EQ(sadOffsetsCappedSse41(src.data(), 8, ref.data(), width, count, cap, got), smallest);
         ASSERT_EQ(std::memcmp(got, capped, sizeof(uint32_t) * static_cast<size_t>(count)), 0) << count << " " << cap;
         if (avx2) {
-          sadOffsetsCappedAvx2(src.data(), 8, ref.data(), width, count, cap, got);
+          ASSERT_EQ(sadOffsetsCappedAvx2(src.data(), 8, ref.data(), width, count, cap, got), smallest);
           ASSERT_EQ(std::memcmp(got, capped, sizeof(uint32_t) * static_cast<size_t>(count)), 0) << count << " " << cap;
         }
       }
@@ -413,6 +415,64 @@ TEST(RunKernels, FrameWeightCountsTheSamplesThatMoved) {
         referenceEntropy(now.cb, nullptr, chroma);
     EXPECT_EQ(frameWeight(now, before, g, false), static_cast<uint32_t>(delta));
     EXPECT_EQ(frameWeight(now, before, g, true), static_cast<uint32_t>(1.5 * key));
+  }
+}
+
+// The search as plainly stated: exact SADs visited row by row in search
+// order, the first strictly smaller one taken, stopping at a perfect match.
+MotionVector referenceSearch(const uint8_t* src, const uint8_t* ref, int w, int h, int bx, int by) {
+  auto sad = [&](int dx, int dy) {
+    uint32_t s = 0;
+    for (int r = 0; r < 8; ++r)
+      for (int c = 0; c < 8; ++c)
+        s += static_cast<uint32_t>(std::abs(src[(by + r) * w + bx + c] - ref[(by + dy + r) * w + bx + dx + c]));
+    return s;
+  };
+  auto order = [](int lo, int hi) {
+    std::vector<int> v;
+    for (int d = 0; d <= hi; ++d) v.push_back(d);
+    for (int d = lo; d < 0; ++d) v.push_back(d);
+    return v;
+  };
+  MotionVector best{0, 0, sad(0, 0)};
+  if (best.sad == 0) return best;
+  for (int dy : order(-std::min(15, by), std::min(15, h - 8 - by)))
+    for (int dx : order(-std::min(15, bx), std::min(15, w - 8 - bx))) {
+      const uint32_t s = sad(dx, dy);
+      if (s < best.sad) {
+        best = {static_cast<int8_t>(dx), static_cast<int8_t>(dy), s};
+        if (s == 0) return best;
+      }
+    }
+  return best;
+}
+
+TEST(RunKernels, MotionSearchPicksTheFirstSmallestInSearchOrder) {
+  std::mt19937 rng(12);
+  constexpr int kW = 64, kH = 48;
+  for (int trial = 0; trial < 12; ++trial) {
+    // Noise, few-valued pictures (many equal SADs) and moved copies with
+    // repeated patterns (several perfect matches).
+    std::vector<uint8_t> ref = noise(rng, kW * kH, 0, trial % 3 == 1 ? 1 : 255), src(kW * kH);
+    if (trial % 3 == 2)
+      for (int i = 0; i < kW * kH; ++i) ref[static_cast<size_t>(i)] = static_cast<uint8_t>((i % 4) * 60 + (i / kW) % 2);
+    const int mx = static_cast<int>(rng() % 7) - 3, my = static_cast<int>(rng() % 7) - 3;
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        const int sx = std::clamp(x + mx, 0, kW - 1), sy = std::clamp(y + my, 0, kH - 1);
+        const int jitter = trial % 2 ? 0 : static_cast<int>(rng() % 3) - 1;
+        src[static_cast<size_t>(y * kW + x)] =
+            static_cast<uint8_t>(std::clamp(ref[static_cast<size_t>(sy * kW + sx)] + jitter, 0, 255));
+      }
+    for (int by = 0; by + 8 <= kH; by += 8)
+      for (int bx = 0; bx + 8 <= kW; bx += 8) {
+        const MotionVector want = referenceSearch(src.data(), ref.data(), kW, kH, bx, by);
+        const MotionVector got =
+            searchMotion(src.data(), ref.data(), kW, kH, static_cast<uint32_t>(bx), static_cast<uint32_t>(by));
+        ASSERT_EQ(got.x, want.x) << trial << " " << bx << " " << by;
+        ASSERT_EQ(got.y, want.y) << trial << " " << bx << " " << by;
+        ASSERT_EQ(got.sad, want.sad) << trial << " " << bx << " " << by;
+      }
   }
 }
 
