@@ -1,8 +1,13 @@
 find_package(Threads REQUIRED)
 
-# Third-party libraries that tolutil uses; grows as readers arrive.
+# Third-party libraries that tolutil uses: the reference codecs of the still
+# image formats and of Motion-JPEG.
+find_package(PNG REQUIRED)
+find_package(JPEG REQUIRED)
+find_package(TIFF REQUIRED)
+find_package(GIF REQUIRED)
 add_library(tol_deps_util INTERFACE)
-target_link_libraries(tol_deps_util INTERFACE Threads::Threads)
+target_link_libraries(tol_deps_util INTERFACE Threads::Threads PNG::PNG JPEG::JPEG TIFF::TIFF GIF::GIF)
 
 function(tol_setup_warnings_and_sanitizers)
   add_compile_options(-Wall -Wextra -Wno-unused-parameter)
@@ -41,9 +46,7 @@ function(tol_add_test name)
   target_compile_definitions(${name} PRIVATE TOL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                                              TOL_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus"
                                              TOL_VECTORS_DIR="${PROJECT_SOURCE_DIR}/../shared/vectors")
-  file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/tmp)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "TOL_TEST_TMP=${CMAKE_CURRENT_BINARY_DIR}/tmp" LABELS "${T_LABELS}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}")
 endfunction()
 
 # Files named *_sse2.cpp, *_sse41.cpp, *_avx2.cpp hold kernels for one

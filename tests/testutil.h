@@ -7,24 +7,24 @@
 #include <unistd.h>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace testutil {
 
-// A fresh, empty folder for the running test, removed when it goes out of scope.
+// A fresh, empty folder for the running test, removed when it goes out of
+// scope. Its name is short and made by mkdtemp in the system's temporary
+// folder ($TMPDIR), so the files in it fit the 127-byte names of the
+// library's file records wherever the checkout lies; a test that needs a long
+// name builds one on purpose.
 class TempDir {
  public:
   TempDir() {
-    const char* base = std::getenv("TOL_TEST_TMP");
-    std::filesystem::path root = base && *base ? base : std::filesystem::temp_directory_path();
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string leaf = info ? std::string(info->test_suite_name()) + "." + info->name() : "test";
-    for (char& c : leaf)
-      if (c == '/') c = '_';
-    path_ = root / (leaf + "." + std::to_string(::getpid()));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/tol.XXXXXX";
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch folder from " + pattern);
+    path_ = pattern;
   }
   ~TempDir() {
     std::error_code ec;
