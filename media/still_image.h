@@ -1,0 +1,80 @@
+// Still images: an information call, a loader and a saver for each still
+// format the graphics input reads and the output writer writes. BMP, PCX and
+// TGA are read and written by code of our own; PNG, JPEG, TIFF and GIF go
+// through libpng, libjpeg-turbo, libtiff and giflib.
+//
+// Platform adaptations and choices:
+// - The formats' codes are the graphics input's kind codes.
+// - No size limit is applied by the information call; the loaders of our own
+//   readers refuse pictures above kStillMaxSide in either direction before
+//   they allocate anything (the caller applies the limit where it must).
+// - A loader delivers whatever the caller's buffer asks for: 8 bits (palette
+//   indices) only from files of 8 bits a pixel or fewer, 24 bits from any
+//   file (indexed pictures expanded through their palette). Alpha is dropped,
+//   never composited.
+// - Grey files of 8 bits or fewer come as indices into a grey palette
+//   (2^bits levels from black to white); deeper grey comes as 24 bits.
+// - GIF delivers its first frame on the logical screen, the rest of which is
+//   the background colour.
+// - The libraries' warnings are silenced and their errors end the call with
+//   false; nothing of theirs is left allocated.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/libns.h"
+
+TOL_NS_BEGIN
+
+enum class StillFormat : int32_t { Bmp = 3, Gif = 4, Tif = 5, Jpeg = 6, Tga = 7, Png = 8, Pcx = 9 };
+
+constexpr int32_t kStillMaxSide = 4096;
+
+struct StillInfo {
+  int32_t width;
+  int32_t height;
+  int32_t bitsPerPixel;  // as the file holds: 1, 4, 8, 16, 24, 32 (a 16-bit-a-sample PNG or TIFF: 48 or 64)
+  int32_t compression;   // TIFF compression code, else 0
+};
+
+// Reads only what it needs of the header; false when the file is not a
+// readable file of that format. No size limit applied here.
+bool stillImageInfo(StillFormat format, const char* name, StillInfo& info);
+
+// An image buffer: width, height, bits (8: palette indices, 24: blue, green,
+// red bytes) and pitch (bytes from one row to the next, at least what the
+// width needs) set by the caller; pixels points to pitch * height bytes whose
+// rows are stored bottom-up (the first row in memory is the picture's bottom
+// row). colours holds 256 entries of blue, green, red, 0; coloursUsed counts
+// the ones the picture uses (0 for true colour).
+struct StillImage {
+  int32_t width;
+  int32_t height;
+  int32_t bits;
+  int32_t pitch;
+  uint8_t* pixels;
+  uint8_t colours[256][4];
+  int32_t coloursUsed;
+};
+
+// Fills pixels and colours from the file; the file's size must be the
+// buffer's. False on any error: then the buffer's contents are unspecified,
+// but nothing outside it has been touched.
+bool stillImageLoad(StillFormat format, const char* name, StillImage& image);
+
+// JPEG quality the output writer uses.
+constexpr int32_t kStillJpegQuality = 100;
+
+// Writes the image (laid out as for the loader; bits 8 with coloursUsed
+// colours, or 24) as a file of the format, replacing any file of that name.
+// 8-bit images are written indexed where the format has indexed pictures
+// (BMP, PCX, PNG, TGA, TIFF, GIF) and expanded through the colours
+// otherwise (JPEG); GIF takes 8-bit images only. BMP, PCX and TGA are
+// written uncompressed except PCX (run-length coded by definition); PNG and
+// TIFF losslessly (TIFF with Deflate, never compression code 5); JPEG at
+// jpegQuality (1 to 100). False when the image cannot be written in that
+// format or the file cannot be written (a partly written file is removed).
+bool stillImageSave(StillFormat format, const char* name, const StillImage& image,
+                    int32_t jpegQuality = kStillJpegQuality);
+
+TOL_NS_END
