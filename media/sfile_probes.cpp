@@ -1,0 +1,118 @@
+// The probes of a single sound source, in order: WAVE (or headerless PCM
+// when a description is given), Zurn, and the kinds wired in below. The
+// first probe that recognises the file takes it; one that recognises it but
+// finds no sound ends the open with its message.
+#include <cstring>
+
+#include "decode/zurn_decoder.h"
+#include "decode/zurn_track_reader.h"
+#include "fileio/tolfile.h"
+#include "media/sfile.h"
+#include "media/wave_header.h"
+#include "util/paths.h"
+
+TOL_NS_BEGIN
+
+namespace {
+
+enum class Probe { kTaken, kNotMine, kFailed };
+
+constexpr uint32_t kMaxRate = 1000000;
+// Rate of a headerless description that carries none.
+constexpr uint32_t kDefaultRawRate = 11025;
+// Zurn open flags: no read-ahead thread, and the track chosen by
+// ZurnDecoderSelectTrack.
+constexpr uint32_t kZurnSoundOpenFlags = ZURNDEC_NO_READ_AHEAD | ZURNDEC_SELECTED_TRACK;
+
+bool setFormat(SFile* s, uint32_t rate, uint32_t bits, uint32_t channels) {
+  if (rate == 0 || rate > kMaxRate || (bits != 8 && bits != 16) || (channels != 1 && channels != 2)) return false;
+  s->srcRate = static_cast<int32_t>(rate);
+  s->srcBits = static_cast<int32_t>(bits);
+  s->srcChannels = static_cast<int32_t>(channels);
+  s->srcBlock = s->srcBits * s->srcChannels / 8;
+  return true;
+}
+
+void setType(SFile* s, int32_t kind, const char* typeName) {
+  s->kind = kind;
+  std::strcpy(s->typeName, typeName);
+}
+
+// The name a probe opens: the name as given, or with the probe's extension
+// when it has none.
+void probeName(char (&dest)[128], const char* name, const char* extension) {
+  std::strcpy(dest, name);
+  if (!HasExtension(name)) std::strcat(dest, extension);
+}
+
+// Bytes of `frames` video frames at frames/per frames a second, rounded down
+// to a multiple of 4.
+uint32_t trackLength(const SFile* s, int64_t frames, const VideoRate& video) {
+  if (video.frames <= 0 || video.per <= 0 || frames <= 0) return 0;
+  const unsigned __int128 bytes = static_cast<unsigned __int128>(static_cast<uint64_t>(s->srcRate) * s->srcBlock) *
+                                  static_cast<uint64_t>(frames) * static_cast<uint64_t>(video.per) /
+                                  static_cast<uint64_t>(video.frames);
+  return static_cast<uint32_t>(bytes > 0xFFFFFFFCu ? 0xFFFFFFFCu : bytes) & ~3u;
+}
+
+Probe openWaveOrRaw(SFile* s, uint32_t rawDescription, uint32_t rawOffset) {
+  TOLFile* f = TOLFileOpen(static_cast<int32_t>(kSoundFileBuffer), s->name, TOLFILE_READ_ONLY);
+  if (!f) return Probe::kNotMine;
+  bool ok;
+  if (rawDescription) {
+    const uint32_t size = TOLFileSize(f);
+    const uint32_t offset = size == 0 ? 0 : rawOffset > size - 1 ? size - 1 : rawOffset;
+    const uint32_t rate = rawDescription >> SFILE_RAW_RATE_SHIFT;
+    ok = setFormat(s, rate ? rate : kDefaultRawRate, rawDescription & SFILE_RAW_16BIT ? 16 : 8,
+                   rawDescription & SFILE_RAW_STEREO ? 2 : 1);
+    s->dataOffset = offset;
+    s->length = size - offset;
+  } else {
+    WaveHeader h;
+    ok = readWaveHeader(f, h) && h.formatTag == kWaveFormatPcm && setFormat(s, h.rate, h.bits, h.channels);
+    s->dataOffset = h.dataOffset;
+    s->length = h.dataLength;
+  }
+  if (!ok) {
+    TOLFileClose(f);
+    return Probe::kNotMine;
+  }
+  TOLFileSetPos(f, s->dataOffset);
+  s->file = f;
+  s->bufferSize = kSoundFileBuffer;
+  setType(s, SFILE_KIND_WAVE, "Wave");
+  return Probe::kTaken;
+}
+
+Probe openZurn(SFile* s, const char* name, int32_t track, VideoRate& video) {
+  char zurnName[128];
+  probeName(zurnName, name, ".zrn");
+  ZurnDecoderSelectTrack(-1);
+  ZurnDecoder* d = ZurnDecoderOpen(zurnName, kZurnSoundOpenFlags);
+  if (!d) return Probe::kNotMine;
+  s->zurn = d;
+  ZurnDecoderSetVideo(d, 0);
+  s->zurnTrack = ZurnTrackReaderOpen(d, track);
+  if (!s->zurnTrack || !setFormat(s, s->zurnTrack->rate, s->zurnTrack->bits, s->zurnTrack->channels)) {
+    soundMessage(s, "No sound found in the Zurn file.", TOL_MESSAGE_ERROR);
+    return Probe::kFailed;
+  }
+  setType(s, SFILE_KIND_ZURN, "Zurn");
+  std::strcpy(s->name, zurnName);
+  s->bufferSize = s->zurnTrack->bufferSize;
+  video = VideoRate{d->fpsNumerator, d->fpsDenominator};
+  s->length = trackLength(s, d->frames, video);
+  return Probe::kTaken;
+}
+
+}  // namespace
+
+bool openSingleSource(SFile* s, const char* name, int32_t track, uint32_t rawDescription, uint32_t rawOffset,
+                      VideoRate& video) {
+  Probe p = openWaveOrRaw(s, rawDescription, rawOffset);
+  if (p == Probe::kNotMine) p = openZurn(s, name, track, video);
+  if (p == Probe::kNotMine) soundMessage(s, "Error opening the audio input file.", TOL_MESSAGE_ERROR);
+  return p == Probe::kTaken;
+}
+
+TOL_NS_END
