@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "media/list_entries.h"
 #include "platform/libns.h"
 #include "tol/sfile.h"
 #include "tol/tolfile_record.h"
@@ -17,6 +18,8 @@
 #include "tol/zurnsound_record.h"
 
 TOL_NS_BEGIN
+
+struct AVIStream;
 
 // A video frame rate as frames per `per` seconds; frames 0 when the source
 // has no video.
@@ -46,12 +49,16 @@ struct SFile : ::SFile {
   ::ZurnTrackReader* zurnTrack = nullptr;
   int32_t framesRead = 0;                  // Zurn and Pleven: frames taken
   void* pleven = nullptr;                  // Pleven decoder
+  AVIStream* avi = nullptr;                // AVI: the audio stream, its first
+  int32_t aviStart = 0;                    // position, the position of the
+  int32_t aviPosition = 0;                 // next read (from the start) and
+  int32_t aviOpening = 0;                  // that position's opening value
 
   // Lists: the list file (null for a numbered pattern), the open entry and
   // the entry parser's state.
   TOLFile* listFile = nullptr;
   SFile* entry = nullptr;
-  void* listState = nullptr;
+  ListEntryReader entries;
 };
 
 // Opens a single (non-list) source of `name` as the probes say; fills the
@@ -71,8 +78,10 @@ void rewindSource(SFile* s);
 // Closes the kind's reader.
 void closeSource(SFile* s);
 
-// Lists (numbered patterns and list files).
-bool openList(SFile* s, const char* name, bool hasListFile, int32_t rate, int32_t bits, int32_t channels);
+// Lists: a list file or numbered pattern whose entries play one after
+// another. tryOpenList takes the name when it is one (false with handled
+// set to false otherwise); handled with false means the list failed.
+bool tryOpenList(SFile* s, int32_t rate, int32_t bits, int32_t channels, bool& handled);
 uint32_t getFromList(SFile* s, uint8_t* dest, uint32_t bytes);
 void rewindList(SFile* s);
 void closeList(SFile* s);

@@ -162,7 +162,7 @@ void reportProgress(const SFile* s) {
   const int percent = s->length ? static_cast<int>(uint64_t{done} * 100 / s->length) : 100;
   char text[48];
   std::snprintf(text, sizeof text, "Processing sound data (%i%%)...", percent);
-  s->callback(text, s->buffer ? TOL_MESSAGE_PROGRESS : TOL_MESSAGE_FIRST_PROGRESS);
+  s->callback(text, s->primed ? TOL_MESSAGE_PROGRESS : TOL_MESSAGE_FIRST_PROGRESS);
 }
 
 }  // namespace
@@ -172,7 +172,7 @@ uint32_t SFileGet(SFile* s, void* buffer, uint32_t bytes) {
   const uint32_t frames = bytes / static_cast<uint32_t>(s->outBlock);
   if (frames == 0) return 0;
   reportProgress(s);
-  if (s->kind == SFILE_KIND_LIST) return 0;
+  if (s->kind == SFILE_KIND_LIST) return getFromList(s, static_cast<uint8_t*>(buffer), bytes);
   if (!s->buffer) {
     s->capacity = s->bufferSize + 16;
     s->buffer = static_cast<uint8_t*>(tolmalloc(s->capacity));

@@ -75,7 +75,10 @@ SFile* SFileOpen(const char* name, int32_t rate, int32_t bits, int32_t channels,
   if (!HasExtension(name)) std::strcat(s->name, ".wav");
 
   VideoRate video;
-  if (!openSingleSource(s, name, track, rawDescription, rawOffset, video)) {
+  bool isList = false;
+  const bool opened = tryOpenList(s, rate, bits, channels, isList) ||
+                      (!isList && openSingleSource(s, name, track, rawDescription, rawOffset, video));
+  if (!opened) {
     SFileClose(s);
     return nullptr;
   }
@@ -89,7 +92,10 @@ SFile* SFileOpen(const char* name, int32_t rate, int32_t bits, int32_t channels,
 
 void SFileReset(SFile* s) {
   if (!s) return;
-  rewindSource(s);
+  if (s->kind == SFILE_KIND_LIST)
+    rewindList(s);
+  else
+    rewindSource(s);
   s->cursor = s->bufferEnd = s->buffer;
   s->remaining = s->length;
   s->skip = s->skipOpening;
@@ -102,6 +108,7 @@ void SFileReset(SFile* s) {
 
 void SFileClose(SFile* s) {
   if (!s) return;
+  closeList(s);
   closeSource(s);
   tolfree(s->buffer);
   s->~SFile();

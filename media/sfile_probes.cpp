@@ -2,11 +2,13 @@
 // when a description is given), Zurn, and the kinds wired in below. The
 // first probe that recognises the file takes it; one that recognises it but
 // finds no sound ends the open with its message.
+#include <algorithm>
 #include <cstring>
 
 #include "decode/zurn_decoder.h"
 #include "decode/zurn_track_reader.h"
 #include "fileio/tolfile.h"
+#include "media/avi_file.h"
 #include "media/sfile.h"
 #include "media/wave_header.h"
 #include "util/paths.h"
@@ -105,12 +107,64 @@ Probe openZurn(SFile* s, const char* name, int32_t track, VideoRate& video) {
   return Probe::kTaken;
 }
 
+// The file's video rate, from its first video stream.
+VideoRate aviVideoRate(const char* name) {
+  VideoRate video;
+  if (AVIStream* v = AVIStreamOpenFromFile(name, kStreamTypeVideo, 0)) {
+    AVIStreamInfo info{};
+    if (AVIStreamGetInfo(v, &info) == kAVIErrOK && info.scale) video = VideoRate{info.rate, info.scale};
+    AVIStreamRelease(v);
+  }
+  return video;
+}
+
+// A PCM audio stream of an AVI file: in a file with video, or one whose
+// rate is the sample rate.
+Probe openAvi(SFile* s, const char* name, int32_t track, VideoRate& video) {
+  char aviName[128];
+  probeName(aviName, name, ".avi");
+  AVIInit();
+  AVIStream* stream = AVIStreamOpenFromFile(aviName, kStreamTypeAudio, track);
+  if (!stream) return Probe::kNotMine;
+  s->avi = stream;
+  WaveFormat format{};
+  int32_t size = sizeof format;
+  if (AVIStreamReadFormat(stream, AVIStreamStart(stream), &format, &size) != kAVIErrOK || size < 16) {
+    soundMessage(s, "Error reading AVI file.", TOL_MESSAGE_ERROR);
+    return Probe::kFailed;
+  }
+  bool taken = false;
+  if (format.formatTag == kWaveFormatPcm && setFormat(s, format.samplesPerSec, format.bitsPerSample, format.channels) &&
+      format.blockAlign == s->srcBlock) {
+    if (AVIFile* file = AVIFileOpenRead(aviName)) {
+      AVIFileInfo info{};
+      taken = AVIFileGetInfo(file, &info) == kAVIErrOK &&
+              (info.width || info.height || (info.scale && info.rate / info.scale == format.samplesPerSec));
+      AVIFileRelease(file);
+    }
+  }
+  if (!taken) {
+    AVIStreamRelease(stream);
+    s->avi = nullptr;
+    return Probe::kNotMine;
+  }
+  setType(s, SFILE_KIND_AVI, "AVI");
+  std::strcpy(s->name, aviName);
+  s->bufferSize = kSoundFileBuffer;
+  s->aviStart = AVIStreamStart(stream);
+  const uint64_t length = uint64_t{static_cast<uint32_t>(std::max(AVIStreamLength(stream), 0))} * s->srcBlock;
+  s->length = static_cast<uint32_t>(std::min<uint64_t>(length, 0xFFFFFFFFu / s->srcBlock * s->srcBlock));
+  video = aviVideoRate(aviName);
+  return Probe::kTaken;
+}
+
 }  // namespace
 
 bool openSingleSource(SFile* s, const char* name, int32_t track, uint32_t rawDescription, uint32_t rawOffset,
                       VideoRate& video) {
   Probe p = openWaveOrRaw(s, rawDescription, rawOffset);
   if (p == Probe::kNotMine) p = openZurn(s, name, track, video);
+  if (p == Probe::kNotMine) p = openAvi(s, name, track, video);
   if (p == Probe::kNotMine) soundMessage(s, "Error opening the audio input file.", TOL_MESSAGE_ERROR);
   return p == Probe::kTaken;
 }

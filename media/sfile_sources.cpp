@@ -6,6 +6,7 @@
 #include "decode/zurn_decoder.h"
 #include "decode/zurn_track_reader.h"
 #include "fileio/tolfile.h"
+#include "media/avi_file.h"
 #include "media/sfile.h"
 
 TOL_NS_BEGIN
@@ -36,6 +37,17 @@ uint32_t readZurn(SFile* s, uint8_t* dest) {
   return 0;
 }
 
+// Whole sample frames from the stream's position on.
+uint32_t readAvi(SFile* s, uint8_t* dest, uint32_t room) {
+  const int32_t frames = static_cast<int32_t>(std::min(room, s->remaining) / static_cast<uint32_t>(s->srcBlock));
+  int32_t bytes = 0, samples = 0;
+  if (frames <= 0 || AVIStreamRead(s->avi, s->aviStart + s->aviPosition, frames, dest,
+                                   frames * s->srcBlock, &bytes, &samples) != kAVIErrOK)
+    return 0;
+  s->aviPosition += samples;
+  return static_cast<uint32_t>(std::max(bytes, 0));
+}
+
 }  // namespace
 
 uint32_t readSource(SFile* s, uint8_t* dest, uint32_t room) {
@@ -51,6 +63,9 @@ uint32_t readSource(SFile* s, uint8_t* dest, uint32_t room) {
       n = readZurn(s, dest);
       if (s->framesRead >= s->zurn->frames) s->sourceDone = true;
       break;
+    case SFILE_KIND_AVI:
+      n = readAvi(s, dest, room);
+      break;
     default:
       break;
   }
@@ -64,6 +79,9 @@ void skipSourceBytes(SFile* s, uint32_t bytes) {
       s->dataOffset += bytes;
       TOLFileSetPos(s->file, s->dataOffset);
       break;
+    case SFILE_KIND_AVI:
+      s->aviPosition = s->aviOpening = static_cast<int32_t>(bytes / static_cast<uint32_t>(s->srcBlock));
+      break;
     default:
       s->skip = bytes;
       break;
@@ -74,6 +92,9 @@ void rewindSource(SFile* s) {
   switch (s->kind) {
     case SFILE_KIND_WAVE:
       TOLFileSetPos(s->file, s->dataOffset);
+      break;
+    case SFILE_KIND_AVI:
+      s->aviPosition = s->aviOpening;
       break;
     case SFILE_KIND_ZURN: {
       // A fresh track reader: the old one would blend its last sound into
@@ -99,6 +120,8 @@ void closeSource(SFile* s) {
   s->zurnTrack = nullptr;
   ZurnDecoderClose(static_cast<ZurnDecoder*>(s->zurn));
   s->zurn = nullptr;
+  AVIStreamRelease(s->avi);
+  s->avi = nullptr;
 }
 
 TOL_NS_END
