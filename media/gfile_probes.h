@@ -1,0 +1,27 @@
+// The readers of the graphics input's kinds, found by probing a file.
+#pragma once
+
+#include "media/gfile.h"
+
+TOL_NS_BEGIN
+
+enum class ProbeOutcome { Declined, Accepted, Failed };
+
+// A kind's probe: opens `name` as that kind, or declines. Failed stops the
+// probing (the file is of that kind but cannot be read).
+using ProbeFunction = ProbeOutcome (*)(const char* name, ProbeResult& result);
+
+// Runs the probes in their order on name (completed with each probe's
+// extension when it has none). True with result filled when one accepts.
+bool runProbes(const char* name, ProbeResult& result);
+
+// The kinds' probes.
+ProbeOutcome probeZurn(const char* name, ProbeResult& result);
+ProbeOutcome probeRaw(const char* name, ProbeResult& result);
+
+// The reader of a list or numbered sequence (gfile_list.cpp), and the open
+// of one of its entries.
+FrameSource* makeListSource(GFileState& g);
+GFileState* openListEntry(GFileState& g, const ListEntry& e, int32_t first);
+
+TOL_NS_END
