@@ -30,10 +30,7 @@ class FrameSource {
   // deliver their next frame). False when the frame cannot be produced.
   virtual bool read(int32_t number, SourceFrame& frame) = 0;
   // Decodes a frame before the first selected one and throws it away.
-  virtual void skip(int32_t number) {
-    SourceFrame unused;
-    read(number, unused);
-  }
+  virtual void skip(int32_t number, SourceFrame& frame) { read(number, frame); }
   // Back to the first frame of the file.
   virtual void rewind() = 0;
   // Sequential readers decode the frames before the first selected one.

@@ -17,7 +17,10 @@ struct Probe {
 };
 
 const Probe kProbes[] = {
-    {".zrn", probeZurn, false},
+    {nullptr, probeFlic, false},  // the FLIC reader tries its own extensions
+    {".zrn", probeZurn, false},   {".bmp", probeBmp, false}, {".pcx", probePcx, false},
+    {".png", probePng, false},    {".tga", probeTga, false}, {".avi", probeAvi, false},
+    {".tif", probeTif, false},    {".gif", probeGif, false}, {".jpg", probeJpeg, false},
     {".raw", probeRaw, true},
 };
 

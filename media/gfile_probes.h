@@ -16,7 +16,16 @@ using ProbeFunction = ProbeOutcome (*)(const char* name, ProbeResult& result);
 bool runProbes(const char* name, ProbeResult& result);
 
 // The kinds' probes.
+ProbeOutcome probeFlic(const char* name, ProbeResult& result);
 ProbeOutcome probeZurn(const char* name, ProbeResult& result);
+ProbeOutcome probeBmp(const char* name, ProbeResult& result);
+ProbeOutcome probePcx(const char* name, ProbeResult& result);
+ProbeOutcome probePng(const char* name, ProbeResult& result);
+ProbeOutcome probeTga(const char* name, ProbeResult& result);
+ProbeOutcome probeAvi(const char* name, ProbeResult& result);
+ProbeOutcome probeTif(const char* name, ProbeResult& result);
+ProbeOutcome probeGif(const char* name, ProbeResult& result);
+ProbeOutcome probeJpeg(const char* name, ProbeResult& result);
 ProbeOutcome probeRaw(const char* name, ProbeResult& result);
 
 // The reader of a list or numbered sequence (gfile_list.cpp), and the open

@@ -18,6 +18,13 @@ int64_t toOutput(const GFileState& g, int64_t n) {
   return v > INT32_MAX ? INT32_MAX : static_cast<int64_t>(v);
 }
 
+// A palette that came with a frame becomes the source palette.
+void takePalette(GFileState& g, const SourceFrame& f) {
+  if (!f.newPalette || !f.palette) return;
+  if (f.palette != g.sourcePalette) std::memcpy(g.sourcePalette, f.palette, 768);
+  g.frameNewPalette = true;
+}
+
 void skipToFirstFrame(GFileState& g) {
   g.firstSkipDone = true;
   if (!g.source->sequential()) return;
@@ -27,7 +34,9 @@ void skipToFirstFrame(GFileState& g) {
       std::snprintf(text, sizeof text, "Skipping frame %li...", static_cast<long>(outputNumber(g, k)));
       g.callback(text, k == 0 ? TOL_MESSAGE_FIRST_PROGRESS : TOL_MESSAGE_PROGRESS);
     }
-    g.source->skip(k);
+    SourceFrame f;
+    g.source->skip(k, f);
+    takePalette(g, f);
   }
 }
 
@@ -36,10 +45,7 @@ bool readSourceFrame(GFileState& g) {
   SourceFrame f;
   if (!g.source->read(g.firstIndex + g.framesRead, f)) return false;
   g.frame = f;
-  if (f.newPalette && f.palette) {
-    if (f.palette != g.sourcePalette) std::memcpy(g.sourcePalette, f.palette, 768);
-    g.frameNewPalette = true;
-  }
+  takePalette(g, f);
   g.frame.palette = g.sourcePalette;
   g.frameBits = f.bits;
   g.frameBytes = f.frameBytes;
@@ -63,7 +69,7 @@ bool sendProgress(const GFileState& g, int32_t kind) {
   char text[GFILE_NAME_SIZE + 64];
   int64_t current = g.firstIndex + g.framesRead - (g.readAhead ? 1 : 0);
   std::snprintf(text, sizeof text, "%s frame %li of %li...", g.verb, static_cast<long>(outputNumber(g, current)),
-                static_cast<long>(outputNumber(g, static_cast<int64_t>(g.firstIndex) + g.frameCount)));
+                static_cast<long>(toOutput(g, static_cast<int64_t>(g.firstIndex) + g.frameCount)));
   return g.callback(text, kind) != 0;
 }
 

@@ -41,7 +41,7 @@ class ZurnSource final : public FrameSource {
     return true;
   }
 
-  void skip(int32_t) override {
+  void skip(int32_t, SourceFrame&) override {
     ZurnDecoderDecodeFrame(decoder_);
     ZurnDecoderNextFrame(decoder_);
   }
