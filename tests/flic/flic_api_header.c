@@ -5,4 +5,5 @@
 const void* const flic_api_functions[] = {
     (const void*)TOLFlicOpen,    (const void*)TOLFlicGetNext, (const void*)TOLFlicGoto,
     (const void*)TOLFlicGetPalette, (const void*)TOLFlicGetName, (const void*)TOLFlicClose,
+    (const void*)TOLOFlicCreate, (const void*)TOLOFlicPutNext, (const void*)TOLOFlicClose,
 };

@@ -69,3 +69,26 @@ class FlicFile {
 };
 
 }  // namespace flictest
+
+namespace flictest {
+
+// The chunk types of each stored frame of a FLIC file (the ring frame too).
+inline std::vector<std::vector<uint16_t>> chunkKinds(const Bytes& file) {
+  std::vector<std::vector<uint16_t>> frames;
+  size_t at = get16(file, 4) == 0xAF11 ? 128 : get32(file, 80);
+  while (at + 16 <= file.size()) {
+    const uint32_t size = get32(file, at);
+    std::vector<uint16_t> kinds;
+    size_t c = at + 16;
+    for (uint32_t k = 0; k < get16(file, at + 6) && c + 6 <= at + size; k++) {
+      kinds.push_back(uint16_t(get16(file, c + 4)));
+      c += get32(file, c);
+    }
+    frames.push_back(kinds);
+    if (size < 16) break;
+    at += size;
+  }
+  return frames;
+}
+
+}  // namespace flictest
