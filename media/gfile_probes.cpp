@@ -21,7 +21,8 @@ const Probe kProbes[] = {
     {".zrn", probeZurn, false},   {".bmp", probeBmp, false}, {".pcx", probePcx, false},
     {".png", probePng, false},    {".tga", probeTga, false}, {".avi", probeAvi, false},
     {".tif", probeTif, false},    {".gif", probeGif, false}, {".jpg", probeJpeg, false},
-    {".raw", probeRaw, true},
+    {".wav", probeSoundOnly, true},
+    {".raw", probeRaw, false},
 };
 
 bool isWave(const char* name) {

@@ -26,6 +26,7 @@ ProbeOutcome probeAvi(const char* name, ProbeResult& result);
 ProbeOutcome probeTif(const char* name, ProbeResult& result);
 ProbeOutcome probeGif(const char* name, ProbeResult& result);
 ProbeOutcome probeJpeg(const char* name, ProbeResult& result);
+ProbeOutcome probeSoundOnly(const char* name, ProbeResult& result);
 ProbeOutcome probeRaw(const char* name, ProbeResult& result);
 
 // The reader of a list or numbered sequence (gfile_list.cpp), and the open
