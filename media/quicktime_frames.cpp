@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "media/jpeg_memory.h"
+#include "media/mjpeg_decoder.h"
 #include "media/movie_raw_pixels.h"
 #include "media/movie_tracks.h"
 #include "media/png_memory.h"
@@ -36,12 +36,21 @@ bool decodeRaw(QTFrameReader& r, const uint8_t* data, uint32_t size) {
   return true;
 }
 
+// The JPEG decoder fills rows bottom-up; the frame buffer runs top-down.
+bool decodeJpeg(QTFrameReader& r, const uint8_t* data, uint32_t size) {
+  if (!r.jpeg->decode(data, size, r.pixels, size_t(r.pitch), uint32_t(r.width), uint32_t(r.height))) return false;
+  for (int32_t top = 0, bottom = r.height - 1; top < bottom; ++top, --bottom)
+    std::swap_ranges(r.pixels + size_t(top) * size_t(r.pitch), r.pixels + size_t(top + 1) * size_t(r.pitch),
+                     r.pixels + size_t(bottom) * size_t(r.pitch));
+  return true;
+}
+
 bool decodeSample(QTFrameReader& r, const uint8_t* data, uint32_t size) {
   switch (r.format.codec) {
     case VideoCodec::kRaw:
       return decodeRaw(r, data, size);
     case VideoCodec::kJpeg:
-      return decodeJpegToBgr(data, size, r.width, r.height, r.pixels, size_t(r.pitch));
+      return decodeJpeg(r, data, size);
     case VideoCodec::kPng:
       return decodePngToBgr(data, size, r.width, r.height, r.pixels, size_t(r.pitch));
   }
@@ -103,6 +112,7 @@ QTFrameReader* openFrameReader(std::unique_ptr<MovieSource> source) try {
   const uint64_t bufferBytes = uint64_t(r->pitch) * uint64_t(r->height);
   if (!frameBufferPlausible(*r, bufferBytes)) return nullptr;
   r->frameBuffer.assign(size_t(bufferBytes), 0);
+  if (r->format.codec == VideoCodec::kJpeg) r->jpeg = std::make_unique<MjpegDecoder>();
   r->pixels = r->frameBuffer.data();
   r->source = std::move(source);
   return r.release();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "media/mjpeg_decoder.h"
 #include "media/movie_sample_table.h"
 #include "media/movie_source.h"
 #include "media/movie_video_format.h"
@@ -25,6 +26,7 @@ struct QTFrameReader : ::QTFile {
   int64_t shownSample = -1;  // the sample the buffer holds, -1 for none
   std::vector<uint8_t> sampleBytes;
   std::vector<uint8_t> frameBuffer;
+  std::unique_ptr<MjpegDecoder> jpeg;
 };
 
 // Opens the first video track of the movie in source; null when it cannot
