@@ -1,14 +1,14 @@
 // TIFF through libtiff. Every layout the library can turn into RGBA is read
-// that way; one-sample palette and grey files of 8 bits or fewer then come
-// back as indices (each colour looked up in the colours the library made of
-// the file's table). Extra samples are taken as associated alpha so that the
-// colours stay as stored, and the alpha is dropped. Written as 8-bit palette
+// that way. One-sample palette and grey files of 8 bits or fewer come as
+// indices: their colours are taken from the file, and the library is handed
+// a table whose red is the index, so the index comes back as red. Extra
+// samples are taken as associated alpha so that the colours stay as stored,
+// and the alpha is dropped. Written as 8-bit palette
 // or 8-bit RGB files, Deflate coded where the library has it.
 #include <tiffio.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <unordered_map>
 #include <vector>
 
 #include "media/still_codecs.h"
@@ -48,15 +48,16 @@ uint16_t field16(TIFF* tif, ttag_t tag) {
   return v;
 }
 
-// The library's 8-bit colours of a palette file: tables whose entries all
-// fit 8 bits are taken as they are, others scaled from 16 bits.
+// 8-bit colours of a palette file: tables whose entries all fit 8 bits (as
+// some writers make them) are taken as they are, others scaled down by
+// 255 / 65535, as the library itself does when it makes RGB of them.
 bool paletteColours(TIFF* tif, int32_t bits, StillImage& image) {
   uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
   if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue)) return false;
   const int32_t count = 1 << bits;
   bool eightBit = true;
   for (int32_t i = 0; i < count; ++i) eightBit = eightBit && red[i] < 256 && green[i] < 256 && blue[i] < 256;
-  auto convert = [eightBit](uint16_t v) { return static_cast<uint8_t>(eightBit ? v : v * 255L / 65535L); };
+  auto convert = [eightBit](uint16_t v) { return static_cast<uint8_t>(eightBit ? v : v * 255 / 65535); };
   stillClearColours(image);
   for (int32_t i = 0; i < count; ++i) {
     image.colours[i][0] = convert(blue[i]);
@@ -72,25 +73,27 @@ void greyColours(int32_t bits, bool whiteIsZero, StillImage& image) {
   if (whiteIsZero) std::reverse(image.colours, image.colours + image.coloursUsed);
 }
 
-uint32_t packed(const uint8_t* bgr) { return uint32_t(bgr[0]) | uint32_t(bgr[1]) << 8 | uint32_t(bgr[2]) << 16; }
+// Makes the library's RGBA picture carry each pixel's index as its red.
+void indicesAsRed(TIFF* tif, int32_t bits) {
+  std::vector<uint16_t> red(size_t(1) << bits), zero(red.size(), 0);
+  for (size_t i = 0; i < red.size(); ++i) red[i] = static_cast<uint16_t>(i * 257);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_PALETTE);
+  TIFFSetField(tif, TIFFTAG_COLORMAP, red.data(), zero.data(), zero.data());
+}
 
-// The RGBA picture (top row first) into the image: as indices of the colours
-// already set, or as blue, green, red.
+// The RGBA picture (top row first) into the image: indices from red, or
+// blue, green, red.
 void storeRaster(const std::vector<uint32_t>& raster, bool indexed, StillImage& image) {
-  std::unordered_map<uint32_t, uint8_t> indexOf;
-  if (indexed)
-    for (int32_t i = image.coloursUsed - 1; i >= 0; --i) indexOf[packed(image.colours[i])] = static_cast<uint8_t>(i);
   for (int32_t y = 0; y < image.height; ++y) {
     const uint32_t* src = raster.data() + static_cast<size_t>(y) * image.width;
     uint8_t* dst = stillRow(image, y);
     for (int32_t x = 0; x < image.width; ++x) {
-      const uint8_t bgr[3] = {static_cast<uint8_t>(TIFFGetB(src[x])), static_cast<uint8_t>(TIFFGetG(src[x])),
-                              static_cast<uint8_t>(TIFFGetR(src[x]))};
       if (indexed) {
-        auto it = indexOf.find(packed(bgr));
-        dst[x] = it == indexOf.end() ? 0 : it->second;
+        dst[x] = static_cast<uint8_t>(TIFFGetR(src[x]));
       } else {
-        std::copy_n(bgr, 3, dst + 3 * x);
+        dst[3 * x] = static_cast<uint8_t>(TIFFGetB(src[x]));
+        dst[3 * x + 1] = static_cast<uint8_t>(TIFFGetG(src[x]));
+        dst[3 * x + 2] = static_cast<uint8_t>(TIFFGetR(src[x]));
       }
     }
   }
@@ -158,6 +161,7 @@ bool tiffLoad(const char* name, StillImage& image) {
   } else {
     stillClearColours(image);
   }
+  if (indexed) indicesAsRed(f.tif, bits);
   uint16_t extras = 0;
   uint16_t* kinds = nullptr;
   if (TIFFGetField(f.tif, TIFFTAG_EXTRASAMPLES, &extras, &kinds) && extras > 0) {

@@ -1,0 +1,105 @@
+// Files ImageMagick writes in depths, layouts and codings our writers do not
+// make, read by us and compared with ImageMagick's own reading of them.
+#include "still_test_util.h"
+#include "testutil.h"
+
+using tol::StillFormat;
+using tol::StillInfo;
+using namespace stilltest;
+
+namespace {
+
+struct MagickCase {
+  const char* name;
+  StillFormat format;
+  const char* options;  // convert options and the output: %s stands for the file name without extension
+  int32_t bitsPerPixel;
+  int32_t tolerance;    // largest difference allowed in a sample
+  int32_t compression = 0;
+};
+
+const MagickCase kCases[] = {
+    {"bmp_rle8", StillFormat::Bmp, "-type Palette -colors 256 -compress RLE BMP3:%s.bmp", 8, 0},
+    {"bmp_4bit", StillFormat::Bmp, "-colors 16 -type Palette BMP3:%s.bmp", 4, 0},
+    {"bmp_1bit", StillFormat::Bmp, "-monochrome BMP3:%s.bmp", 1, 0},
+    {"bmp_8bit", StillFormat::Bmp, "-type Palette BMP3:%s.bmp", 8, 0},
+    {"bmp_core_header", StillFormat::Bmp, "-type Palette BMP2:%s.bmp", 8, 0},
+    {"bmp_565", StillFormat::Bmp, "-define bmp:subtype=RGB565 BMP:%s.bmp", 16, 1},
+    {"bmp_555", StillFormat::Bmp, "-define bmp:subtype=RGB555 BMP:%s.bmp", 16, 1},
+    {"bmp_32_alpha", StillFormat::Bmp, "-alpha set -channel A -evaluate set 50% +channel BMP:%s.bmp", 32, 0},
+    {"bmp_24_long_header", StillFormat::Bmp, "BMP:%s.bmp", 24, 0},
+    {"tga_rle24", StillFormat::Tga, "-compress RLE TGA:%s.tga", 24, 0},
+    {"tga_mapped", StillFormat::Tga, "-type Palette -colors 200 TGA:%s.tga", 8, 0},
+    {"tga_mapped_rle", StillFormat::Tga, "-type Palette -colors 200 -compress RLE TGA:%s.tga", 8, 0},
+    {"tga_grey", StillFormat::Tga, "-type Grayscale TGA:%s.tga", 8, 0},
+    {"tga_grey_rle", StillFormat::Tga, "-type Grayscale -compress RLE TGA:%s.tga", 8, 0},
+    {"tga_top_left", StillFormat::Tga, "-orient TopLeft TGA:%s.tga", 24, 0},
+    {"tga_top_left_rle", StillFormat::Tga, "-orient TopLeft -compress RLE TGA:%s.tga", 24, 0},
+    {"tga_alpha", StillFormat::Tga, "-alpha set -channel A -evaluate set 50% +channel TGA:%s.tga", 32, 0},
+    {"pcx_8bit", StillFormat::Pcx, "-type Palette -colors 200 PCX:%s.pcx", 8, 0},
+    {"pcx_24bit", StillFormat::Pcx, "PCX:%s.pcx", 24, 0},
+    {"png_grey1", StillFormat::Png, "-colorspace Gray -define png:bit-depth=1 -define png:color-type=0 %s.png", 1, 0},
+    {"png_grey2", StillFormat::Png, "-colorspace Gray -define png:bit-depth=2 -define png:color-type=0 %s.png", 2, 0},
+    {"png_grey4", StillFormat::Png, "-colorspace Gray -define png:bit-depth=4 -define png:color-type=0 %s.png", 4, 0},
+    {"png_grey8", StillFormat::Png, "-colorspace Gray -define png:bit-depth=8 -define png:color-type=0 %s.png", 8, 0},
+    {"png_grey16", StillFormat::Png, "-colorspace Gray -define png:bit-depth=16 -define png:color-type=0 %s.png", 16, 1},
+    {"png_grey_alpha", StillFormat::Png, "-colorspace Gray -alpha set -depth 8 -define png:color-type=4 %s.png", 16, 0},
+    {"png_palette", StillFormat::Png, "-colors 200 PNG8:%s.png", 8, 0},
+    {"png_rgba", StillFormat::Png, "-alpha set -channel A -evaluate set 30% +channel PNG32:%s.png", 32, 0},
+    {"png_rgb16", StillFormat::Png, "-depth 16 PNG48:%s.png", 48, 1},
+    {"png_interlaced", StillFormat::Png, "-interlace PNG PNG24:%s.png", 24, 0},
+    {"png_interlaced_palette", StillFormat::Png, "-interlace PNG -colors 100 PNG8:%s.png", 8, 0},
+    {"jpeg_colour", StillFormat::Jpeg, "-quality 90 %s.jpg", 24, 2},
+    {"jpeg_grey", StillFormat::Jpeg, "-colorspace Gray %s.jpg", 8, 1},
+    {"jpeg_progressive", StillFormat::Jpeg, "-interlace JPEG %s.jpg", 24, 2},
+    {"jpeg_cmyk", StillFormat::Jpeg, "-colorspace CMYK %s.jpg", 32, 3},
+    {"tiff_rgb", StillFormat::Tif, "-compress None %s.tif", 24, 0, 1},
+    {"tiff_lzw", StillFormat::Tif, "-compress LZW %s.tif", 24, 0, 5},
+    {"tiff_deflate", StillFormat::Tif, "-compress Zip %s.tif", 24, 0, 8},
+    {"tiff_palette", StillFormat::Tif, "-type Palette -colors 200 %s.tif", 8, 0},
+    {"tiff_palette_packbits", StillFormat::Tif, "-type Palette -colors 200 -compress RLE %s.tif", 8, 0, 32773},
+    {"tiff_grey", StillFormat::Tif, "-type Grayscale %s.tif", 8, 0},
+    {"tiff_bilevel", StillFormat::Tif, "-monochrome -depth 1 %s.tif", 1, 0},
+    {"tiff_tiled", StillFormat::Tif, "-define tiff:tile-geometry=16x16 %s.tif", 24, 0},
+    {"tiff_planar", StillFormat::Tif, "-interlace Plane %s.tif", 24, 0},
+    {"tiff_16bit", StillFormat::Tif, "-depth 16 %s.tif", 48, 1},
+    {"tiff_alpha", StillFormat::Tif, "-alpha set -channel A -evaluate set 40% +channel %s.tif", 32, 0},
+    {"gif", StillFormat::Gif, "%s.gif", 8, 0},
+    {"gif_interlaced", StillFormat::Gif, "-interlace GIF %s.gif", 8, 0},
+    {"gif_few_colours", StillFormat::Gif, "-colors 5 %s.gif", 3, 0},
+};
+
+class ImageMagickFile : public ::testing::TestWithParam<MagickCase> {};
+
+TEST_P(ImageMagickFile, ReadsAsImageMagickDoes) {
+  if (!haveImageMagick()) GTEST_SKIP() << "ImageMagick not installed";
+  const MagickCase& c = GetParam();
+  testutil::TempDir dir;
+  const std::string source = dir.file("source.ppm");
+  ASSERT_TRUE(writePpm(source, pattern(37, 23, 24).image()));
+  std::string options = c.options;
+  const std::string base = dir.file(c.name);
+  options.replace(options.find("%s"), 2, base);
+  ASSERT_TRUE(convert("'" + source + "' " + options));
+  const std::string file = base + options.substr(options.rfind('.'));
+
+  StillInfo info{};
+  ASSERT_TRUE(tol::stillImageInfo(c.format, file.c_str(), info));
+  EXPECT_EQ(info.width, 37);
+  EXPECT_EQ(info.height, 23);
+  EXPECT_EQ(info.bitsPerPixel, c.bitsPerPixel);
+  if (c.format == StillFormat::Tif && c.compression) {
+    EXPECT_EQ(info.compression, c.compression);
+  }
+
+  Buffer loaded(37, 23, info.bitsPerPixel <= 8 ? 8 : 24);
+  ASSERT_TRUE(tol::stillImageLoad(c.format, file.c_str(), loaded.image()));
+  const std::vector<uint8_t> reference = imageMagickRgb(file);
+  ASSERT_FALSE(reference.empty());
+  EXPECT_LE(largestDifference(reference, topDownRgb(loaded.image())), c.tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(Variants, ImageMagickFile, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<MagickCase>& info) { return info.param.name; });
+
+}  // namespace
