@@ -51,8 +51,8 @@ bool parseHeader(StillBytes file, PcxHeader& h) {
 }
 
 // Colours of the indexed kinds: the table at the end for 8 bits (grey levels
-// when it is missing), else the header's 16 colours (black and white for a
-// two-colour file whose header holds none).
+// when it is missing), black and white for two colours (whose header colours
+// are seldom set), else the header's 16 colours.
 void loadColours(StillBytes file, const PcxHeader& h, StillImage& image) {
   stillClearColours(image);
   if (h.bits == 8) {
@@ -66,11 +66,11 @@ void loadColours(StillBytes file, const PcxHeader& h, StillImage& image) {
     return;
   }
   const int32_t count = 1 << (h.bits * h.planes);
-  const uint8_t* table = file.data + kHeaderPalette;
-  if (count == 2 && std::all_of(table, table + 6, [](uint8_t v) { return v == 0; })) {
+  if (count == 2) {
     stillGreyColours(image, 1);
     return;
   }
+  const uint8_t* table = file.data + kHeaderPalette;
   for (int32_t i = 0; i < count; ++i) bgrFromRgb(table + 3 * i, 1, 3, image.colours[i]);
   image.coloursUsed = count;
 }
