@@ -1,0 +1,6 @@
+// Arbitrary bytes read as a TGA file (see still_fuzz.h).
+#include "still_fuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  return stillfuzz::run(data, size, tol::tgaInfo, tol::tgaLoad);
+}
