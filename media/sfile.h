@@ -13,6 +13,7 @@
 #include "media/list_entries.h"
 #include "platform/libns.h"
 #include "tol/sfile.h"
+#include "tol/quicktime_record.h"
 #include "tol/tolfile_record.h"
 #include "tol/zurndecoder_record.h"
 #include "tol/zurnsound_record.h"
@@ -53,6 +54,7 @@ struct SFile : ::SFile {
   int32_t aviStart = 0;                    // position, the position of the
   int32_t aviPosition = 0;                 // next read (from the start) and
   int32_t aviOpening = 0;                  // that position's opening value
+  ::QTSFile* quickTime = nullptr;          // QuickTime sound reader
 
   // Lists: the list file (null for a numbered pattern), the open entry and
   // the entry parser's state.

@@ -2,6 +2,7 @@
 // frames are taken one at a time, converted to the delivered rate (averaged
 // down, or ramped up in 10-bit fixed point), mixed to mono or doubled to
 // stereo, and written as 8 or 16 bits.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -156,6 +157,26 @@ uint8_t* writeSample(const SFile* s, uint8_t* p, Sample v) {
   return p;
 }
 
+// Same rate and format: whole sample frames straight from the buffer.
+uint32_t copyFrames(SFile* s, uint8_t* p, uint32_t frames) {
+  const uint32_t block = static_cast<uint32_t>(s->srcBlock);
+  uint32_t done = 0;
+  while (done < frames && !s->atEnd) {
+    if (bufferedBytes(s) < block) refill(s);
+    const uint32_t n = std::min(frames - done, bufferedBytes(s) / block);
+    if (n == 0) {
+      s->atEnd = 1;
+      break;
+    }
+    std::memcpy(p + size_t{done} * block, s->cursor, size_t{n} * block);
+    s->cursor += size_t{n} * block;
+    s->srcCount += n;
+    done += n;
+    if (drained(s)) s->atEnd = 1;
+  }
+  return done;
+}
+
 void reportProgress(const SFile* s) {
   if (!s->callback) return;
   const uint32_t done = s->length - s->remaining;
@@ -181,6 +202,11 @@ uint32_t SFileGet(SFile* s, void* buffer, uint32_t bytes) {
   }
   if (!s->primed) prime(s);
   uint8_t* p = static_cast<uint8_t*>(buffer);
+  if (s->outRate == s->srcRate && s->outBits == s->srcBits && s->outChannels == s->srcChannels) {
+    const uint32_t copied = copyFrames(s, p, frames);
+    s->outCount += copied;
+    return copied * static_cast<uint32_t>(s->outBlock);
+  }
   uint32_t delivered = 0;
   Sample v;
   while (delivered < frames && !s->atEnd) {

@@ -1,5 +1,5 @@
 // The probes of a single sound source, in order: WAVE (or headerless PCM
-// when a description is given), Zurn, and the kinds wired in below. The
+// when a description is given), Zurn, AVI, QuickTime. The
 // first probe that recognises the file takes it; one that recognises it but
 // finds no sound ends the open with its message.
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include "decode/zurn_track_reader.h"
 #include "fileio/tolfile.h"
 #include "media/avi_file.h"
+#include "media/quicktime_sound.h"
 #include "media/sfile.h"
 #include "media/wave_header.h"
 #include "util/paths.h"
@@ -158,6 +159,25 @@ Probe openAvi(SFile* s, const char* name, int32_t track, VideoRate& video) {
   return Probe::kTaken;
 }
 
+// The last probe: a QuickTime sound track, or the refusal of the file.
+Probe openQuickTime(SFile* s, const char* name, int32_t track, VideoRate& video) {
+  char movieName[128];
+  probeName(movieName, name, ".mov");
+  s->quickTime = QTSFileOpen(movieName, track);
+  const QTSFile* q = s->quickTime;
+  if (!q || !setFormat(s, static_cast<uint32_t>(q->rate), static_cast<uint32_t>(q->bits),
+                       static_cast<uint32_t>(q->channels))) {
+    soundMessage(s, "Error opening the audio input file.", TOL_MESSAGE_ERROR);
+    return Probe::kFailed;
+  }
+  setType(s, SFILE_KIND_QUICKTIME, "QuickTime");
+  std::strcpy(s->name, movieName);
+  s->bufferSize = kSoundFileBuffer;
+  s->length = q->totalBytes / static_cast<uint32_t>(s->srcBlock) * static_cast<uint32_t>(s->srcBlock);
+  video = VideoRate{q->videoRateNum, q->videoRateDen};
+  return Probe::kTaken;
+}
+
 }  // namespace
 
 bool openSingleSource(SFile* s, const char* name, int32_t track, uint32_t rawDescription, uint32_t rawOffset,
@@ -165,7 +185,7 @@ bool openSingleSource(SFile* s, const char* name, int32_t track, uint32_t rawDes
   Probe p = openWaveOrRaw(s, rawDescription, rawOffset);
   if (p == Probe::kNotMine) p = openZurn(s, name, track, video);
   if (p == Probe::kNotMine) p = openAvi(s, name, track, video);
-  if (p == Probe::kNotMine) soundMessage(s, "Error opening the audio input file.", TOL_MESSAGE_ERROR);
+  if (p == Probe::kNotMine) p = openQuickTime(s, name, track, video);
   return p == Probe::kTaken;
 }
 

@@ -7,6 +7,7 @@
 #include "decode/zurn_track_reader.h"
 #include "fileio/tolfile.h"
 #include "media/avi_file.h"
+#include "media/quicktime_sound.h"
 #include "media/sfile.h"
 
 TOL_NS_BEGIN
@@ -48,6 +49,17 @@ uint32_t readAvi(SFile* s, uint8_t* dest, uint32_t room) {
   return static_cast<uint32_t>(std::max(bytes, 0));
 }
 
+// The movie's sound from the reader's position; the selection's start is
+// reached by reading through to it, so it falls on its exact sample frame.
+uint32_t readQuickTime(SFile* s, uint8_t* dest, uint32_t room) {
+  while (s->skip > 0) {
+    const uint32_t n = QTSFileGet(s->quickTime, dest, std::min(room, s->skip));
+    if (n == 0) return 0;
+    s->skip -= n;
+  }
+  return QTSFileGet(s->quickTime, dest, std::min(room, s->remaining));
+}
+
 }  // namespace
 
 uint32_t readSource(SFile* s, uint8_t* dest, uint32_t room) {
@@ -65,6 +77,9 @@ uint32_t readSource(SFile* s, uint8_t* dest, uint32_t room) {
       break;
     case SFILE_KIND_AVI:
       n = readAvi(s, dest, room);
+      break;
+    case SFILE_KIND_QUICKTIME:
+      n = readQuickTime(s, dest, room);
       break;
     default:
       break;
@@ -96,6 +111,9 @@ void rewindSource(SFile* s) {
     case SFILE_KIND_AVI:
       s->aviPosition = s->aviOpening;
       break;
+    case SFILE_KIND_QUICKTIME:
+      QTSFileGoto(s->quickTime, 0);
+      break;
     case SFILE_KIND_ZURN: {
       // A fresh track reader: the old one would blend its last sound into
       // the first block after the jump.
@@ -122,6 +140,8 @@ void closeSource(SFile* s) {
   s->zurn = nullptr;
   AVIStreamRelease(s->avi);
   s->avi = nullptr;
+  QTSFileClose(s->quickTime);
+  s->quickTime = nullptr;
 }
 
 TOL_NS_END

@@ -62,7 +62,8 @@ TEST_P(Containers, DeliverTheSoundTrackExactly) {
 INSTANTIATE_TEST_SUITE_P(
     Corpus, Containers,
     ::testing::Values(ContainerCase{"avi/raw_bgr24_320x240_15fps_pcm16_22050_stereo.avi", "avidemux", 22050, 2, 15},
-                      ContainerCase{"avi/mjpeg_640x480_25fps_pcm16_44100_mono.avi", "avidemux", 44100, 1, 25}));
+                      ContainerCase{"avi/mjpeg_640x480_25fps_pcm16_44100_mono.avi", "avidemux", 44100, 1, 25},
+                      ContainerCase{"mov/raw_rgb24_100x60_10fps_sowt16_22050_stereo.mov", "qtdemux", 22050, 2, 10}));
 
 struct ListFiles {
   testutil::TempDir dir;
