@@ -1,5 +1,6 @@
 #include "media/movie_sound_format.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -113,15 +114,19 @@ void convertSound(const SoundFormat& f, const uint8_t* src, uint64_t frames, uin
     for (uint64_t i = 0; i < samples; ++i) dest[i] = uint8_t(src[i] ^ flip);
     return;
   }
-  // The two most significant bytes of each sample, sign bit set right.
-  const uint32_t high = f.bigEndian ? 0 : width - 1;
-  const uint32_t next = f.bigEndian ? 1 : width - 2;
-  const uint8_t flip = f.isSigned ? 0 : 0x80;
+  // Samples as signed values of their own width; wider ones rounded to the
+  // nearest 16-bit value (held at the largest).
+  const uint32_t shift = 8 * (width - 2);
+  const int64_t half = shift ? int64_t(1) << (shift - 1) : 0;
+  const uint32_t signBit = 1u << (8 * width - 1);
   for (uint64_t i = 0; i < samples; ++i, src += width, dest += 2) {
-    const uint8_t top = uint8_t(src[high] ^ flip);
-    const uint8_t low = src[next];
-    dest[0] = low;
-    dest[1] = top;
+    uint32_t raw = 0;
+    for (uint32_t k = 0; k < width; ++k) raw |= uint32_t(src[f.bigEndian ? k : width - 1 - k]) << (8 * (width - 1 - k));
+    if (!f.isSigned) raw ^= signBit;
+    const int64_t value = int64_t(raw ^ signBit) - int64_t(signBit);
+    const int64_t rounded = std::min<int64_t>((value + half) >> shift, 32767);
+    dest[0] = uint8_t(rounded);
+    dest[1] = uint8_t(uint64_t(rounded) >> 8);
   }
 }
 

@@ -1,7 +1,7 @@
 // The sound sample description of a movie track (uncompressed formats only)
 // and the conversion of its samples to what the sound reader delivers:
-// unsigned 8-bit, or signed 16-bit little-endian (wider samples keep their
-// top 16 bits).
+// unsigned 8-bit, or signed 16-bit little-endian (wider samples rounded to
+// the nearest 16-bit value).
 #pragma once
 
 #include <cstdint>

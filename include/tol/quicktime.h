@@ -18,7 +18,7 @@
  * without a colour table gives the standard 256-colour cube for 8 bits and a
  * white-to-black ramp for fewer bits. Sound is delivered as 8-bit unsigned
  * or 16-bit signed little-endian samples; 24- and 32-bit sources are
- * delivered as 16 bits (their top 16 bits).
+ * delivered as 16 bits (rounded to the nearest 16-bit value).
  *
  * Damaged input: every size, count, offset and table entry is checked
  * against the file before use; an unusable movie gives a null handle, an

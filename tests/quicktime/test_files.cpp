@@ -113,6 +113,8 @@ TEST(QuickTimeFiles, MoviesWrittenByAnotherMuxer) {
       {"jpeg_twos", "jpegenc quality=95 !", "jpegdec !", 24, "S16BE", 1, 16, "S16LE"},
       {"png_raw8", "pngenc !", "pngdec !", 0, "U8", 1, 8, "U8"},
       {"raw_twos8", "", "", 0, "S8", 2, 8, "U8"},
+      {"raw_sowt24", "", "", 0, "S24LE", 2, 16, "S16LE"},
+      {"png_twos32", "pngenc !", "pngdec !", 0, "S32BE", 1, 16, "S16LE"},
   };
   const int w = 64, h = 48, frames = 6;
   for (const MuxCase& c : cases) {

@@ -19,12 +19,13 @@ using qttest::Bytes;
 
 constexpr uint32_t kRate = 8000;
 
-// Source samples (interleaved when stereo): a sweep that reaches both ends.
+// Source samples (interleaved when stereo): both extremes, then tones.
 std::vector<int16_t> sourceSamples(uint32_t frames, int channels) {
   std::vector<int16_t> s;
   for (uint32_t i = 0; i < frames; ++i)
     for (int c = 0; c < channels; ++c)
-      s.push_back(int16_t(std::lround(32767.0 * std::sin(i * 0.013 * (c + 1)) * (i % 7 == 0 ? 1.0 : 0.8))));
+      s.push_back(i < 2 ? int16_t(i == 0 ? 32767 : -32768)
+                        : int16_t(std::lround(30000.0 * std::sin(i * 0.013 * (c + 1)))));
   return s;
 }
 
@@ -35,11 +36,13 @@ struct SoundCase {
   Bytes entry;
   std::function<void(Bytes&, int16_t)> store;  // one source sample as stored
   uint32_t stszSize = 0;
+  bool roundsUp = false;  // the stored low bits round the sample up
 };
 
-std::vector<uint8_t> delivered(const std::vector<int16_t>& src, int bits) {
+std::vector<uint8_t> delivered(const std::vector<int16_t>& src, int bits, bool roundsUp = false) {
   std::vector<uint8_t> out;
   for (int16_t s : src) {
+    if (roundsUp && s < 32767) ++s;
     if (bits == 8)
       out.push_back(uint8_t((s >> 8) + 128));
     else
@@ -53,7 +56,7 @@ std::vector<SoundCase> soundCases() {
   auto unsigned8 = [](Bytes& b, int16_t s) { b.push_back(uint8_t((s >> 8) + 128)); };
   auto be16 = [](Bytes& b, int16_t s) { qttest::put16(b, uint16_t(s)); };
   auto le16 = [](Bytes& b, int16_t s) { b.insert(b.end(), {uint8_t(s), uint8_t(uint16_t(s) >> 8)}); };
-  auto be24 = [](Bytes& b, int16_t s) { b.insert(b.end(), {uint8_t(uint16_t(s) >> 8), uint8_t(s), 0x5A}); };
+  auto be24 = [](Bytes& b, int16_t s) { b.insert(b.end(), {uint8_t(uint16_t(s) >> 8), uint8_t(s), 0x80}); };
   auto le32 = [](Bytes& b, int16_t s) { b.insert(b.end(), {0xA5, 0x5A, uint8_t(s), uint8_t(uint16_t(s) >> 8)}); };
   auto unsignedLe16 = [](Bytes& b, int16_t s) {
     const uint16_t u = uint16_t(s) ^ 0x8000;
@@ -73,9 +76,9 @@ std::vector<SoundCase> soundCases() {
     cases.push_back({"none16" + c, ch, 16, soundEntry("NONE", ch, 16, kRate), be16});
     cases.push_back({"lpcm16_le" + c, ch, 16, lpcmEntry(ch, 16, kRate, 4 | 8), le16});
     cases.push_back({"lpcm16_unsigned" + c, ch, 16, lpcmEntry(ch, 16, kRate, 8), unsignedLe16});
-    cases.push_back({"lpcm24_be" + c, ch, 16, lpcmEntry(ch, 24, kRate, 2 | 4 | 8), be24});
+    cases.push_back({"lpcm24_be" + c, ch, 16, lpcmEntry(ch, 24, kRate, 2 | 4 | 8), be24, 0, true});
     cases.push_back({"lpcm8_unsigned" + c, ch, 8, lpcmEntry(ch, 8, kRate, 8), unsigned8});
-    cases.push_back({"twos24_v1" + c, ch, 16, soundEntry("twos", ch, 24, kRate, 1), be24});
+    cases.push_back({"twos24_v1" + c, ch, 16, soundEntry("twos", ch, 24, kRate, 1), be24, 0, true});
     cases.push_back({"sowt32" + c, ch, 16, soundEntry("sowt", ch, 32, kRate), le32});
     cases.push_back({"sowt16_size1" + c, ch, 16, soundEntry("sowt", ch, 16, kRate), le16, 1});
   }
@@ -122,7 +125,7 @@ TEST(QuickTimeSound, EveryFormatIsDeliveredAsPlainSamples) {
     movie.tracks.push_back(soundTrack(c, frames, 100));
     testutil::TempDir dir;
     const std::string path = writeMovieFile(dir, movie);
-    const std::vector<uint8_t> expected = delivered(sourceSamples(frames, c.channels), c.bits);
+    const std::vector<uint8_t> expected = delivered(sourceSamples(frames, c.channels), c.bits, c.roundsUp);
     for (uint32_t piece : {7u, 4096u, 1u << 20}) {
       QTSFile* s = QTSFileOpen(path.c_str(), 0);
       ASSERT_NE(s, nullptr);
