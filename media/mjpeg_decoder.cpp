@@ -102,7 +102,9 @@ size_t MjpegDecoder::State::decodePicture(const uint8_t* data, size_t size, uint
   jpeg_start_decompress(&cinfo);
   const uint32_t w = cinfo.output_width;
   const bool direct = w == width;
-  if (!direct && scratchRow.size() < size_t(w) * 3) scratchRow.resize(size_t(w) * 3);
+  // Lines that do not land in the frame (too wide, or below its last row)
+  // go through the scratch row.
+  if (scratchRow.size() < size_t(w) * 3) scratchRow.resize(size_t(w) * 3);
   const size_t copy = size_t(w < width ? w : width) * 3;
   while (cinfo.output_scanline < cinfo.output_height) {
     // Point a batch of output lines at their frame rows (or the scratch row).

@@ -150,6 +150,12 @@ TEST(QuickTimeDamage, HostileMovies) {
          m.tracks[0].sampleEntry = qttest::videoEntry("png ", 6, 4, 24);
        },
        true, 4},
+      {"jpeg taller than the description (the extra rows are dropped)",
+       [](qttest::Movie& m) {
+         m.tracks[0].sampleEntry = qttest::videoEntry("jpeg", 8, 4, 24);
+         for (Bytes& s : m.tracks[0].samples) s = qttest::encodeJpeg(8, 24, 3, qttest::patternRgb(8, 24, 0));
+       },
+       true, 0},
       {"unknown codec", [](qttest::Movie& m) { m.tracks[0].sampleEntry = qttest::videoEntry("avc1", 6, 4, 24); }, false, 0},
       {"raw depth 12", [](qttest::Movie& m) { m.tracks[0].sampleEntry = qttest::videoEntry("raw ", 6, 4, 12); }, false, 0},
       {"media in another file", [](qttest::Movie& m) { m.tracks[0].externalData = true; }, false, 0},
