@@ -18,9 +18,10 @@ struct Probe {
 
 const Probe kProbes[] = {
     {nullptr, probeFlic, false},  // the FLIC reader tries its own extensions
-    {".zrn", probeZurn, false},   {".bmp", probeBmp, false}, {".pcx", probePcx, false},
-    {".png", probePng, false},    {".tga", probeTga, false}, {".avi", probeAvi, false},
-    {".tif", probeTif, false},    {".gif", probeGif, false}, {".jpg", probeJpeg, false},
+    {".plv", probePleven, false}, {".zrn", probeZurn, false},      {".bmp", probeBmp, false},
+    {".pcx", probePcx, false},    {".png", probePng, false},       {".tga", probeTga, false},
+    {".avi", probeAvi, false},    {".mov", probeQuickTime, false}, {".tif", probeTif, false},
+    {".gif", probeGif, false},    {".jpg", probeJpeg, false},
     {".wav", probeSoundOnly, true},
     {".raw", probeRaw, false},
 };

@@ -17,12 +17,14 @@ bool runProbes(const char* name, ProbeResult& result);
 
 // The kinds' probes.
 ProbeOutcome probeFlic(const char* name, ProbeResult& result);
+ProbeOutcome probePleven(const char* name, ProbeResult& result);
 ProbeOutcome probeZurn(const char* name, ProbeResult& result);
 ProbeOutcome probeBmp(const char* name, ProbeResult& result);
 ProbeOutcome probePcx(const char* name, ProbeResult& result);
 ProbeOutcome probePng(const char* name, ProbeResult& result);
 ProbeOutcome probeTga(const char* name, ProbeResult& result);
 ProbeOutcome probeAvi(const char* name, ProbeResult& result);
+ProbeOutcome probeQuickTime(const char* name, ProbeResult& result);
 ProbeOutcome probeTif(const char* name, ProbeResult& result);
 ProbeOutcome probeGif(const char* name, ProbeResult& result);
 ProbeOutcome probeJpeg(const char* name, ProbeResult& result);
