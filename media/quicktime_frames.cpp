@@ -77,11 +77,14 @@ bool showSample(QTFrameReader& r, uint32_t sample) {
   return true;
 }
 
-bool frameBufferPlausible(const QTFrameReader& r, uint64_t bufferBytes) {
-  const uint32_t largest = r.samples.largestSample();
+// The frame buffer a movie asks for must be one its samples can fill: raw
+// samples hold a whole frame, compressed ones expand at most so much. A
+// sample counts only as far as it fits in the file.
+bool frameBufferPlausible(const QTFrameReader& r, uint64_t bufferBytes, uint64_t fileSize) {
+  const uint64_t largest = std::min<uint64_t>(r.samples.largestSample(), fileSize);
   if (r.format.codec == VideoCodec::kRaw)
     return largest >= rawRowBytes(r.width, r.format.depth) * uint64_t(r.height);
-  return bufferBytes <= uint64_t(largest) * kMaxExpansion + kExpansionAllowance;
+  return bufferBytes <= largest * kMaxExpansion + kExpansionAllowance;
 }
 
 }  // namespace
@@ -110,7 +113,7 @@ QTFrameReader* openFrameReader(std::unique_ptr<MovieSource> source) try {
   r->mediaScale = video->mediaScale;
 
   const uint64_t bufferBytes = uint64_t(r->pitch) * uint64_t(r->height);
-  if (!frameBufferPlausible(*r, bufferBytes)) return nullptr;
+  if (!frameBufferPlausible(*r, bufferBytes, source->size())) return nullptr;
   r->frameBuffer.assign(size_t(bufferBytes), 0);
   if (r->format.codec == VideoCodec::kJpeg) r->jpeg = std::make_unique<MjpegDecoder>();
   r->pixels = r->frameBuffer.data();

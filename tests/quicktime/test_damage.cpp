@@ -156,6 +156,16 @@ TEST(QuickTimeDamage, HostileMovies) {
          for (Bytes& s : m.tracks[0].samples) s = qttest::encodeJpeg(8, 24, 3, qttest::patternRgb(8, 24, 0));
        },
        true, 0},
+      {"raw samples claimed larger than the file",
+       [](qttest::Movie& m) {
+         qttest::Track& t = m.tracks[0];
+         t.sampleEntry = qttest::videoEntry("raw ", 8000, 8000, 24);
+         t.samples.clear();
+         t.sound = Bytes(12, 0);
+         t.frameBytes = 4;
+         t.stszSize = 8000 * 8000 * 3;
+       },
+       false, 0},
       {"unknown codec", [](qttest::Movie& m) { m.tracks[0].sampleEntry = qttest::videoEntry("avc1", 6, 4, 24); }, false, 0},
       {"raw depth 12", [](qttest::Movie& m) { m.tracks[0].sampleEntry = qttest::videoEntry("raw ", 6, 4, 12); }, false, 0},
       {"media in another file", [](qttest::Movie& m) { m.tracks[0].externalData = true; }, false, 0},
