@@ -36,13 +36,21 @@ bool decodeRaw(QTFrameReader& r, const uint8_t* data, uint32_t size) {
   return true;
 }
 
-// The JPEG decoder fills rows bottom-up; the frame buffer runs top-down.
-bool decodeJpeg(QTFrameReader& r, const uint8_t* data, uint32_t size) {
-  if (!r.jpeg->decode(data, size, r.pixels, size_t(r.pitch), uint32_t(r.width), uint32_t(r.height))) return false;
+void flipRows(QTFrameReader& r) {
+  const size_t pitch = size_t(r.pitch);
   for (int32_t top = 0, bottom = r.height - 1; top < bottom; ++top, --bottom)
-    std::swap_ranges(r.pixels + size_t(top) * size_t(r.pitch), r.pixels + size_t(top + 1) * size_t(r.pitch),
-                     r.pixels + size_t(bottom) * size_t(r.pitch));
-  return true;
+    std::swap_ranges(r.pixels + size_t(top) * pitch, r.pixels + size_t(top + 1) * pitch,
+                     r.pixels + size_t(bottom) * pitch);
+}
+
+// The JPEG decoder works on bottom-up rows and may leave some of them as
+// they were (a smaller picture, a damaged one), so the buffer is turned
+// over for it and back.
+bool decodeJpeg(QTFrameReader& r, const uint8_t* data, uint32_t size) {
+  flipRows(r);
+  const bool decoded = r.jpeg->decode(data, size, r.pixels, size_t(r.pitch), uint32_t(r.width), uint32_t(r.height));
+  flipRows(r);
+  return decoded;
 }
 
 bool decodeSample(QTFrameReader& r, const uint8_t* data, uint32_t size) {

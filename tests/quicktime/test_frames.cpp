@@ -341,3 +341,25 @@ TEST(QuickTimeFrames, LargeTermsOfTheRateAreReduced) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(QuickTimeFrames, SmallerJpegPictureLandsTopLeftOverThePreviousFrame) {
+  qttest::Movie movie;
+  qttest::Track t;
+  t.sampleEntry = qttest::videoEntry("jpeg", 16, 16, 24);
+  t.samples.push_back(qttest::encodeJpeg(16, 16, 1, std::vector<uint8_t>(256, 250)));
+  // (Less than half the height: a half-height picture would count as one field.)
+  t.samples.push_back(qttest::encodeJpeg(6, 6, 1, std::vector<uint8_t>(36, 10)));
+  movie.tracks.push_back(t);
+  testutil::TempDir dir;
+  QTFile* q = QTFileOpen(writeMovieFile(dir, movie).c_str());
+  ASSERT_NE(q, nullptr);
+  ASSERT_EQ(QTFileGet(q), 0);
+  ASSERT_EQ(QTFileGet(q), 0);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) EXPECT_NEAR(q->pixels[y * q->pitch + x * 3], x < 6 && y < 6 ? 10 : 250, 2) << x << "," << y;
+  QTFileClose(q);
+}
+
+}  // namespace
