@@ -36,17 +36,22 @@ function(tol_add_shared_copy target ns)
   tol_library_defaults(${target} ${ns})
 endfunction()
 
-# tol_add_test(name SOURCES ... LIBS ... [LABELS ...]): a GoogleTest program
-# registered with CTest. Label "threads" marks tests that the tsan preset runs.
+# tol_add_test(name SOURCES ... LIBS ... [LABELS ...] [ENVIRONMENT VAR=value]):
+# a GoogleTest program registered with CTest. Label "threads" marks tests that
+# the tsan preset runs; ENVIRONMENT sets one variable for its tests.
 function(tol_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "ENVIRONMENT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE TOL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                                              TOL_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus"
                                              TOL_VECTORS_DIR="${PROJECT_SOURCE_DIR}/../shared/vectors")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}")
+  if(T_ENVIRONMENT)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}" LABELS "${T_LABELS}")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}")
+  endif()
 endfunction()
 
 # Files named *_sse2.cpp, *_sse41.cpp, *_avx2.cpp hold kernels for one

@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QShowEvent>
 #include <QGridLayout>
+#include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
 
 #include "core/file_names.h"
+#include "core/switch_text.h"
 #include "qt/compressor_dialog.h"
 #include "qt/converter_dialog.h"
 #include "qt/list_editor.h"
@@ -101,9 +103,11 @@ void MainWindow::addToolButtons() {
 }
 
 std::string MainWindow::selection() const {
+  // The file-name box holds what the user highlighted or typed, one name
+  // bare or several each in double quotes.
+  if (auto* edit = findChild<QLineEdit*>("fileNameEdit")) return trimmed(ss(edit->text()));
   std::vector<std::string> names;
-  const std::string folder = state_.settings.path;
-  for (const auto& f : selectedFiles()) names.push_back(nameInFolder(ss(f), folder));
+  for (const auto& f : selectedFiles()) names.push_back(nameInFolder(ss(f), state_.settings.path));
   return selectionText(names);
 }
 

@@ -32,9 +32,10 @@ class MainWindow : public QFileDialog, public DialogOpener {
 
   // The window placement into the settings.
   void storePlacement();
+  // "&Play" or a double click: plays the highlighted files, or enters a folder.
+  void accept() override;
 
  protected:
-  void accept() override;
   void done(int result) override;
   void showEvent(QShowEvent* e) override;
 
