@@ -113,6 +113,7 @@ class VideoDecoder {
     while (length > 0 && !failed_) {
       const uint32_t n = std::min<uint32_t>(length, static_cast<uint32_t>(canvas_.width - x_));
       write(canvas_.row(y_) + x_, n, doneInCommand);
+      if (in_.overrun()) failed_ = true;  // out of bits: stop at the row's end
       if (failed_) break;
       doneInCommand += n;
       length -= n;

@@ -1,19 +1,26 @@
 // A synthetic 8-bit clip with sound, written as a Pleven file through the
 // library's writer, with the pictures, palettes and sound it should decode
-// to.
+// to; an owning decoder handle.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "decode/pleven_decoder.h"
 #include "decode/pleven_palette.h"
 #include "media/pleven_writer.h"
 #include "testutil.h"
 
 namespace plevtest {
+
+struct DecoderCloser {
+  void operator()(tol::PlevDecoder* d) const { tol::PlevClose(d); }
+};
+using Decoder = std::unique_ptr<tol::PlevDecoder, DecoderCloser>;
 
 struct ClipSpec {
   int32_t width = 64;

@@ -14,10 +14,7 @@ namespace {
 using plevtest::Clip;
 using plevtest::ClipSpec;
 
-struct DecoderCloser {
-  void operator()(tol::PlevDecoder* d) const { tol::PlevClose(d); }
-};
-using Decoder = std::unique_ptr<tol::PlevDecoder, DecoderCloser>;
+using plevtest::Decoder;
 
 std::string writeSmallClip(const testutil::TempDir& dir, ClipSpec spec, Clip* out = nullptr) {
   const std::string name = dir.file("small.plv");

@@ -16,10 +16,7 @@ namespace {
 using plevtest::Clip;
 using plevtest::ClipSpec;
 
-struct DecoderCloser {
-  void operator()(tol::PlevDecoder* d) const { tol::PlevClose(d); }
-};
-using Decoder = std::unique_ptr<tol::PlevDecoder, DecoderCloser>;
+using plevtest::Decoder;
 
 enum class Mode { Streaming, WholeFile, Automatic, Memory, Handle };
 
