@@ -7,7 +7,9 @@
 #include "decode/pleven_decoder.h"
 #include "decode/pleven_format.h"
 #include "decode/pleven_palette.h"
+#include "fileio/tolfile.h"
 #include "pleven_clip.h"
+#include "util/huffman.h"
 
 namespace {
 
@@ -188,6 +190,58 @@ TEST(PlevLayout, ShortReadStopsTheFrameOperations) {
   EXPECT_EQ(d->currentFrame, 2);  // only counts
   tol::PlevGotoFrame(d.get(), 1);
   EXPECT_EQ(d->currentFrame, 2);  // does nothing
+}
+
+}  // namespace
+
+namespace {
+
+// A file put together by hand from the layout and the video syntax, with
+// the Huffman encoder for the trees: a 4 x 2 key frame coded as a fill of 4
+// pixels of colour 7, a copy of 3 pixels from the row above, and 1 literal
+// pixel of colour 9.
+TEST(PlevLayout, HandMadeFileDecodesAsTheSyntaxSays) {
+  using namespace tol::pleven;
+  const uint32_t symbols[][2] = {{kCommandTree, commandSymbol(kFill, 4)},  {kColourTree, 7},
+                                 {kCommandTree, commandSymbol(kCopy, 3)},  {kOffsetTree, offsetSymbol(0, -1)},
+                                 {kCommandTree, commandSymbol(kLiteral, 1)}, {kColourTree, 9}};
+  testutil::TempDir dir;
+  const std::string name = dir.file("hand.plv");
+  TOLFile* f = tol::TOLFileCreate(4096, name.c_str());
+  ASSERT_NE(f, nullptr);
+  const std::vector<uint8_t> zeros(kHeaderSize + 5);
+  tol::TOLFilePut(f, zeros.data(), static_cast<uint32_t>(zeros.size()));
+  HuffTree* trees[4];
+  uint32_t leaves[4] = {};
+  for (auto& t : trees) {
+    t = tol::HuffOpen(0);
+    tol::HuffSetOutput(t, f);
+  }
+  for (auto& s : symbols) tol::HuffAddStat(trees[s[0]], s[1]);
+  for (int t = 0; t < 4; ++t) {
+    ASSERT_GE(tol::HuffStartEncode(trees[t]), 0);
+    for (uint32_t v = 0; v < 65536; ++v) leaves[t] += trees[t]->lengths[v] != 255;
+  }
+  tol::TOLFileByteAlign(f);
+  while (tol::TOLFileGetPos(f) % 4 != (kHeaderSize + 5) % 4) tol::TOLFilePut8(f, 0);
+  const uint32_t treeBlock = tol::TOLFileGetPos(f) - (kHeaderSize + 5);
+  for (auto& s : symbols) tol::HuffEncode(trees[s[0]], s[1]);
+  tol::TOLFileByteAlign(f);
+  const uint32_t frameSize = tol::TOLFileGetPos(f) - (kHeaderSize + 5) - treeBlock;
+  for (auto* t : trees) tol::HuffClose(t);
+  tol::TOLFileClose(f);
+
+  std::vector<uint8_t> file = testutil::readFile(name);
+  const uint32_t header[kHeaderFields] = {kMagic, 4, 2, 1, 100, 0, 0, 0, 0, 0, 0, 0, 0, treeBlock,
+                                          leaves[0] * 8, leaves[1] * 8, leaves[2] * 8, leaves[3] * 8};
+  for (uint32_t i = 0; i < kHeaderFields; ++i) store32(&file[4 * i], header[i]);
+  store32(&file[kHeaderSize], frameSize);
+  Decoder d(tol::PlevOpen(file.data(), PLEV_OPEN_MEMORY, static_cast<int32_t>(file.size())));
+  ASSERT_TRUE(d);
+  std::vector<uint8_t> screen(8, 0xEE);
+  ASSERT_EQ(tol::PlevSetDestination(d.get(), 0, 0, 4, 2, screen.data(), 0), 1);
+  tol::PlevDecodeFrame(d.get());
+  EXPECT_EQ(screen, (std::vector<uint8_t>{7, 7, 7, 7, 7, 7, 7, 9}));
 }
 
 }  // namespace
