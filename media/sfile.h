@@ -13,6 +13,7 @@
 #include "media/list_entries.h"
 #include "platform/libns.h"
 #include "tol/sfile.h"
+#include "tol/pleven_record.h"
 #include "tol/quicktime_record.h"
 #include "tol/tolfile_record.h"
 #include "tol/zurndecoder_record.h"
@@ -49,7 +50,7 @@ struct SFile : ::SFile {
   ::ZurnDecoder* zurn = nullptr;           // Zurn
   ::ZurnTrackReader* zurnTrack = nullptr;
   int32_t framesRead = 0;                  // Zurn and Pleven: frames taken
-  void* pleven = nullptr;                  // Pleven decoder
+  ::PlevDecoder* pleven = nullptr;         // Pleven decoder
   AVIStream* avi = nullptr;                // AVI: the audio stream, its first
   int32_t aviStart = 0;                    // position, the position of the
   int32_t aviPosition = 0;                 // next read (from the start) and

@@ -1,10 +1,11 @@
 // The probes of a single sound source, in order: WAVE (or headerless PCM
-// when a description is given), Zurn, AVI, QuickTime. The
+// when a description is given), Pleven, Zurn, AVI, QuickTime. The
 // first probe that recognises the file takes it; one that recognises it but
 // finds no sound ends the open with its message.
 #include <algorithm>
 #include <cstring>
 
+#include "decode/pleven_decoder.h"
 #include "decode/zurn_decoder.h"
 #include "decode/zurn_track_reader.h"
 #include "fileio/tolfile.h"
@@ -84,6 +85,38 @@ Probe openWaveOrRaw(SFile* s, uint32_t rawDescription, uint32_t rawOffset) {
   s->file = f;
   s->bufferSize = kSoundFileBuffer;
   setType(s, SFILE_KIND_WAVE, "Wave");
+  return Probe::kTaken;
+}
+
+// Pleven: the named track (1 to 7 for tracks 0 to 6, beyond 7 the last) or,
+// for track 0, the first track with sound.
+Probe openPleven(SFile* s, const char* name, int32_t track, VideoRate& video) {
+  char plevenName[128];
+  probeName(plevenName, name, ".plv");
+  PlevDecoder* d = PlevOpen(plevenName, 0, -1);
+  if (!d) return Probe::kNotMine;
+  s->pleven = d;
+  int32_t chosen = -1;
+  if (track > 0) {
+    const int32_t k = std::min(track, PLEV_TRACKS) - 1;
+    if (d->trackWords[k]) chosen = k;
+  } else {
+    for (int32_t k = 0; k < PLEV_TRACKS && chosen < 0; ++k)
+      if (d->trackWords[k]) chosen = k;
+  }
+  const uint32_t word = chosen >= 0 ? d->trackWords[chosen] : 0;
+  if (chosen < 0 || !setFormat(s, word & PLEV_TRACK_RATE_MASK, word & PLEV_TRACK_16BIT ? 16 : 8,
+                               word & PLEV_TRACK_STEREO ? 2 : 1)) {
+    soundMessage(s, track > 0 ? "No sound found in the specified Pleven track." : "No sound found in the Pleven file.",
+                 TOL_MESSAGE_ERROR);
+    return Probe::kFailed;
+  }
+  setType(s, SFILE_KIND_PLEVEN, "Pleven");
+  std::strcpy(s->name, plevenName);
+  s->trackMask = PLEV_OPEN_TRACK(chosen);
+  s->bufferSize = (d->maxSoundSize[chosen] + 15) & ~15u;
+  if (d->frameTime > 0) video = VideoRate{100000, d->frameTime};
+  s->length = trackLength(s, d->frames, video);
   return Probe::kTaken;
 }
 
@@ -183,6 +216,7 @@ Probe openQuickTime(SFile* s, const char* name, int32_t track, VideoRate& video)
 bool openSingleSource(SFile* s, const char* name, int32_t track, uint32_t rawDescription, uint32_t rawOffset,
                       VideoRate& video) {
   Probe p = openWaveOrRaw(s, rawDescription, rawOffset);
+  if (p == Probe::kNotMine) p = openPleven(s, name, track, video);
   if (p == Probe::kNotMine) p = openZurn(s, name, track, video);
   if (p == Probe::kNotMine) p = openAvi(s, name, track, video);
   if (p == Probe::kNotMine) p = openQuickTime(s, name, track, video);

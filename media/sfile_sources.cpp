@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "decode/pleven_decoder.h"
 #include "decode/zurn_decoder.h"
 #include "decode/zurn_track_reader.h"
 #include "fileio/tolfile.h"
@@ -33,6 +34,19 @@ uint32_t readZurn(SFile* s, uint8_t* dest) {
     ZurnDecoderNextFrame(static_cast<ZurnDecoder*>(s->zurn));
     ++s->framesRead;
     n = dropSkipped(s, dest, n);
+    if (n) return n;
+  }
+  return 0;
+}
+
+// The same for the Pleven track: its sound chunk of the current frame.
+uint32_t readPleven(SFile* s, uint8_t* dest) {
+  auto* d = static_cast<PlevDecoder*>(s->pleven);
+  while (s->framesRead < d->frames) {
+    const int32_t got = PlevTrackSound(d, dest, s->trackMask);
+    PlevNextFrame(d);
+    ++s->framesRead;
+    const uint32_t n = dropSkipped(s, dest, got > 0 ? static_cast<uint32_t>(got) : 0);
     if (n) return n;
   }
   return 0;
@@ -75,6 +89,10 @@ uint32_t readSource(SFile* s, uint8_t* dest, uint32_t room) {
       n = readZurn(s, dest);
       if (s->framesRead >= s->zurn->frames) s->sourceDone = true;
       break;
+    case SFILE_KIND_PLEVEN:
+      n = readPleven(s, dest);
+      if (s->framesRead >= static_cast<PlevDecoder*>(s->pleven)->frames) s->sourceDone = true;
+      break;
     case SFILE_KIND_AVI:
       n = readAvi(s, dest, room);
       break;
@@ -114,6 +132,10 @@ void rewindSource(SFile* s) {
     case SFILE_KIND_QUICKTIME:
       QTSFileGoto(s->quickTime, 0);
       break;
+    case SFILE_KIND_PLEVEN:
+      PlevGotoFrame(static_cast<PlevDecoder*>(s->pleven), 1);
+      s->framesRead = 0;
+      break;
     case SFILE_KIND_ZURN: {
       // A fresh track reader: the old one would blend its last sound into
       // the first block after the jump.
@@ -142,6 +164,8 @@ void closeSource(SFile* s) {
   s->avi = nullptr;
   QTSFileClose(s->quickTime);
   s->quickTime = nullptr;
+  PlevClose(static_cast<PlevDecoder*>(s->pleven));
+  s->pleven = nullptr;
 }
 
 TOL_NS_END

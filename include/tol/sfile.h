@@ -40,7 +40,8 @@
  *   (non-null pointers), so a tool keeps the letters it does not want read
  *   as sound switches.
  * - Pleven track words: bit 28 marks 16-bit samples, bit 29 stereo (the
- *   Pleven file layout).
+ *   Pleven file layout). An uncompressed track's length is its time, like
+ *   a compressed one's: frames x frame time x bytes per second.
  * - typeName is also filled for Zurn sources ("Zurn") and named Pleven
  *   tracks ("Pleven"). */
 #ifndef TOL_SFILE_H
