@@ -30,8 +30,8 @@
 /* Opens a FLIC file; a name without extension is tried with ".flc", then
  * ".fli". Null when no file opens or the header is not a FLIC header. */
 TOLAPI(TOLFlic*) TOLFlicOpen(const char* name);
-/* Decodes the next frame into buffer: 0 without a reader or file, 2 when
- * the frame changed the palette, else 1. */
+/* Decodes the next frame into buffer: 0 without a reader, file or buffer,
+ * 2 when the frame changed the palette, else 1. */
 TOLAPI(int32_t) TOLFlicGetNext(TOLFlic* flic, uint8_t* buffer);
 /* Decodes up to frame `frame` (0 = before the first; lowered to the frame
  * count), starting over at frame 1 unless the frame lies ahead: 2 when a
