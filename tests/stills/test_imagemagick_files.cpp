@@ -103,3 +103,32 @@ INSTANTIATE_TEST_SUITE_P(Variants, ImageMagickFile, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<MagickCase>& info) { return info.param.name; });
 
 }  // namespace
+
+namespace {
+
+// A GIF whose first frame covers part of its screen: the frame lands at its
+// place, the rest of the screen is the background colour.
+TEST(ImageMagickGif, FrameSmallerThanScreen) {
+  if (!haveImageMagick()) GTEST_SKIP() << "ImageMagick not installed";
+  testutil::TempDir dir;
+  const std::string source = dir.file("source.ppm"), name = dir.file("part.gif");
+  ASSERT_TRUE(writePpm(source, pattern(37, 23, 24).image()));
+  ASSERT_TRUE(convert("'" + source + "' -crop 20x10+5+3 '" + name + "'"));
+  Buffer loaded(37, 23, 8);
+  ASSERT_TRUE(tol::stillImageLoad(StillFormat::Gif, name.c_str(), loaded.image()));
+  const std::vector<uint8_t> frame = imageMagickRgb(name), screen = topDownRgb(loaded.image());
+  ASSERT_EQ(frame.size(), 20u * 10 * 3);
+  const uint8_t background = loaded.row(0)[0];
+  for (int32_t y = 0; y < 23; ++y)
+    for (int32_t x = 0; x < 37; ++x) {
+      const bool inside = x >= 5 && x < 25 && y >= 3 && y < 13;
+      if (!inside) {
+        ASSERT_EQ(loaded.row(y)[x], background) << x << "," << y;
+        continue;
+      }
+      const size_t s = 3 * (size_t(y) * 37 + x), f = 3 * (size_t(y - 3) * 20 + (x - 5));
+      ASSERT_TRUE(std::equal(frame.begin() + f, frame.begin() + f + 3, screen.begin() + s)) << x << "," << y;
+    }
+}
+
+}  // namespace
