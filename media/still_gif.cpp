@@ -94,7 +94,10 @@ bool gifLoad(const char* name, StillImage& image) {
   for (int32_t i = 0; i < frame.Height; ++i) {
     if (DGifGetLine(gif, line.data(), frame.Width) == GIF_ERROR) return false;
     const int32_t y = frame.Top + frameRow(i, frame.Height, frame.Interlace);
-    if (y >= image.height) continue;
+    if (y >= image.height) {
+      if (!frame.Interlace) break;  // the rest lies below the screen too
+      continue;
+    }
     const int32_t visible = std::clamp(image.width - frame.Left, 0, frame.Width);
     if (visible > 0) std::copy_n(line.data(), visible, stillRow(image, y) + frame.Left);
   }

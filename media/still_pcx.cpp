@@ -56,8 +56,8 @@ bool parseHeader(StillBytes file, PcxHeader& h) {
 void loadColours(StillBytes file, const PcxHeader& h, StillImage& image) {
   stillClearColours(image);
   if (h.bits == 8) {
-    const uint8_t* trailer = file.data + file.size - kTrailerSize;
-    if (file.size < kHeaderSize + kTrailerSize || trailer[0] != kTrailerMarker) {
+    const uint8_t* trailer = file.size >= kHeaderSize + kTrailerSize ? file.data + file.size - kTrailerSize : nullptr;
+    if (!trailer || trailer[0] != kTrailerMarker) {
       stillGreyColours(image, 8);
       return;
     }
