@@ -75,7 +75,6 @@ bool parseHeader(StillBytes file, BmpHeader& h) {
       }
     }
   }
-  if (le16(info + (infoSize == kCoreHeaderSize ? 8 : 12)) != 1) return false;  // planes
   h.topDown = height < 0;
   height = height < 0 ? -height : height;
   if (h.width <= 0 || height <= 0 || height > INT32_MAX) return false;

@@ -95,7 +95,4 @@ int32_t stillColoursToWrite(const StillImage& image);
 // The caller's bits are 8 or 24 and its pitch holds a row of them.
 bool stillImageValid(const StillImage& image);
 
-// Colour of an index as blue, green, red.
-inline const uint8_t* stillColour(const StillImage& image, uint8_t index) { return image.colours[index]; }
-
 TOL_NS_END
