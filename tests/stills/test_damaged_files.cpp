@@ -1,5 +1,6 @@
 // Damaged, hostile and mismatched input: every call either succeeds or says
-// no, and stays inside the caller's buffer (the sanitizers watch).
+// no, and stays inside the caller's buffer, whose pixels are a heap block of
+// exactly pitch x height bytes (the address sanitizer watches its edges).
 #include <filesystem>
 
 #include "still_test_util.h"
@@ -20,20 +21,6 @@ const Kind kKinds[] = {
     {StillFormat::Bmp, "bmp", true},   {StillFormat::Pcx, "pcx", true},  {StillFormat::Tga, "tga", true},
     {StillFormat::Png, "png", false},  {StillFormat::Tif, "tif", false}, {StillFormat::Gif, "gif", false},
     {StillFormat::Jpeg, "jpg", false},
-};
-
-// A buffer with a guard band after it, so that a write past the image shows.
-class GuardedBuffer {
- public:
-  GuardedBuffer(int32_t width, int32_t height, int32_t bits) : buffer_(width, height, bits), guard_(4096, 0x5A) {}
-  StillImage& image() { return buffer_.image(); }
-  bool guardIntact() const {
-    return std::all_of(guard_.begin(), guard_.end(), [](uint8_t v) { return v == 0x5A; });
-  }
-
- private:
-  Buffer buffer_;
-  std::vector<uint8_t> guard_;
 };
 
 class DamagedFile : public ::testing::TestWithParam<Kind> {};
@@ -64,6 +51,33 @@ TEST_P(DamagedFile, CutShort) {
   }
 }
 
+// Files of ours with bytes changed all over (the header more often): whatever
+// the readers and the libraries make of them, nothing is written outside the
+// buffer and nothing is left allocated (the leak checker runs at exit).
+TEST_P(DamagedFile, BytesChanged) {
+  const Kind& kind = GetParam();
+  testutil::TempDir dir;
+  const std::string whole = dir.file(std::string("whole.") + kind.extension);
+  for (int32_t bits : {8, 24}) {
+    if (bits == 24 && kind.format == StillFormat::Gif) continue;
+    ASSERT_TRUE(tol::stillImageSave(kind.format, whole.c_str(), pattern(29, 17, bits).image()));
+    const std::vector<uint8_t> bytes = testutil::readFile(whole);
+    const std::string changed = dir.file(std::string("changed.") + kind.extension);
+    for (uint32_t round = 0; round < 60; ++round) {
+      std::vector<uint8_t> file = bytes;
+      for (uint32_t k = 0; k <= round % 4; ++k) {
+        const size_t at = (round * 7919u + k * 104729u) % (round < 30 ? std::min<size_t>(file.size(), 64) : file.size());
+        file[at] = static_cast<uint8_t>(file[at] ^ (0x5B + 17 * round + k));
+      }
+      testutil::writeFile(changed, file);
+      StillInfo info{};
+      tol::stillImageInfo(kind.format, changed.c_str(), info);
+      Buffer b(29, 17, kind.format == StillFormat::Jpeg ? 24 : bits);
+      tol::stillImageLoad(kind.format, changed.c_str(), b.image());
+    }
+  }
+}
+
 // A buffer that does not fit the file is refused before anything is read
 // into it.
 TEST_P(DamagedFile, BufferMustFit) {
@@ -77,12 +91,12 @@ TEST_P(DamagedFile, BufferMustFit) {
   };
   for (const Mismatch m : {Mismatch{21, 10, bits, 0}, Mismatch{20, 9, bits, 0}, Mismatch{20, 10, 16, 0},
                            Mismatch{20, 10, 24, -8}, Mismatch{20, 10, bits, -1000}}) {
-    GuardedBuffer b(m.width, m.height, m.bits);
+    Buffer b(m.width, m.height, m.bits);
     b.image().pitch += m.pitchChange;
     EXPECT_FALSE(tol::stillImageLoad(kind.format, name.c_str(), b.image()))
         << m.width << "x" << m.height << " at " << m.bits << " bits, pitch " << b.image().pitch;
   }
-  GuardedBuffer b(20, 10, bits);
+  Buffer b(20, 10, bits);
   b.image().pixels = nullptr;
   EXPECT_FALSE(tol::stillImageLoad(kind.format, name.c_str(), b.image()));
   StillInfo info{};
@@ -98,7 +112,7 @@ TEST_P(DamagedFile, NoTrueColourIntoIndices) {
   testutil::TempDir dir;
   const std::string name = dir.file(std::string("pic.") + kind.extension);
   ASSERT_TRUE(tol::stillImageSave(kind.format, name.c_str(), pattern(20, 10, 24).image()));
-  GuardedBuffer b(20, 10, 8);
+  Buffer b(20, 10, 8);
   EXPECT_FALSE(tol::stillImageLoad(kind.format, name.c_str(), b.image()));
 }
 
@@ -165,9 +179,8 @@ TEST(HostileStill, OwnReadersStayInside) {
       EXPECT_EQ(info.width, c.width);
       EXPECT_EQ(info.height, c.height);
     }
-    GuardedBuffer b(std::clamp(c.width, 1, 64), std::clamp(c.height, 1, 64), 24);
+    Buffer b(std::clamp(c.width, 1, 64), std::clamp(c.height, 1, 64), 24);
     EXPECT_EQ(tol::stillImageLoad(c.format, name.c_str(), b.image()), c.loads);
-    EXPECT_TRUE(b.guardIntact());
     if (c.loads) {
       const std::vector<uint8_t> rgb = topDownRgb(b.image());
       EXPECT_EQ(rgb.size(), size_t(c.width) * c.height * 3);
