@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QLineEdit>
 #include <QTest>
 #include <cstdlib>
 #include <memory>
@@ -92,6 +94,14 @@ void onNextModal(std::function<void(QDialog*)> fn) {
     if (dialog->isVisible()) dialog->done(QDialog::Rejected);
   });
   timer->start();
+}
+
+void highlight(QWidget* fileDialog, const QString& text) {
+  for (auto* view : fileDialog->findChildren<QAbstractItemView*>())
+    if (view->selectionModel()) view->selectionModel()->clearSelection();
+  auto* edit = fileDialog->findChild<QLineEdit*>("fileNameEdit");
+  ASSERT_NE(edit, nullptr);
+  edit->setText(text);
 }
 
 void click(QWidget* parent, const QString& name, Qt::KeyboardModifiers modifiers) {

@@ -34,6 +34,10 @@ class Recorder {
 // closes that dialog afterwards if fn left it open.
 void onNextModal(std::function<void(QDialog*)> fn);
 
+// Highlights files as the main window's file-name box shows them: the
+// view's selection cleared, the box's text set.
+void highlight(QWidget* fileDialog, const QString& text);
+
 // Clicks a control of a dialog by its id or object name.
 void click(QWidget* parent, const QString& name, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 

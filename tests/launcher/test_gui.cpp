@@ -61,13 +61,7 @@ class Gui : public ::testing::Test {
   }
 
   // Highlights files as the file-name box shows them.
-  void highlight(const QString& text) {
-    for (auto* view : window_->findChildren<QAbstractItemView*>())
-      if (view->selectionModel()) view->selectionModel()->clearSelection();
-    auto* edit = window_->findChild<QLineEdit*>("fileNameEdit");
-    ASSERT_NE(edit, nullptr);
-    edit->setText(text);
-  }
+  void highlight(const QString& text) { tolvideo::highlight(window_.get(), text); }
   void press(int id, Qt::KeyboardModifiers m = Qt::NoModifier) { click(window_.get(), QString("id%1").arg(id), m); }
 
   testutil::TempDir dir_;
