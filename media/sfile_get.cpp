@@ -65,8 +65,8 @@ bool takeSample(SFile* s, Sample& out) {
   return true;
 }
 
-// Source frames that, at the delivered rate, have been reached by
-// `srcFrames` source frames taken since the conversion started.
+// Delivered frames that `srcFrames` source frames (taken since the
+// conversion started) reach at the delivered rate.
 uint64_t outputReached(const SFile* s, uint64_t srcFrames) {
   return static_cast<uint64_t>(s->outRate) * srcFrames / static_cast<uint64_t>(s->srcRate);
 }

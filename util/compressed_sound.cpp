@@ -17,10 +17,11 @@ SFile* inputOf(const CSFile* cs) { return static_cast<SFile*>(cs->input); }
 
 uint32_t frameBytes(const CSFile* cs) { return static_cast<uint32_t>(inputOf(cs)->outBlock); }
 
-// ms of sound at the delivered format, rounded up to whole frames.
+// ms of sound at the delivered format (bytes, rounded down), rounded up to
+// whole frames.
 uint32_t bytesForMs(const CSFile* cs, uint32_t ms) {
   const uint64_t frame = frameBytes(cs);
-  const uint64_t bytes = (uint64_t{ms} * static_cast<uint32_t>(inputOf(cs)->outRate) * frame + 999) / 1000;
+  const uint64_t bytes = uint64_t{ms} * static_cast<uint32_t>(inputOf(cs)->outRate) * frame / 1000;
   return static_cast<uint32_t>(std::min<uint64_t>((bytes + frame - 1) / frame * frame, 0xFFFFFFFFu / frame * frame));
 }
 

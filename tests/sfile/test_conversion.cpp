@@ -92,29 +92,27 @@ TEST(FormatRoundTrips, WidthAndChannelsComeBack) {
   for (size_t i = 0; i < tone.size(); ++i) ASSERT_EQ(narrow[i], tone[i] / 256 + 128) << i;
 }
 
-TEST(FormatConversion, StereoToMonoAveragesTheChannels) {
-  Written w;
-  writeWave(w.name, 8000, 16, 2, {100, 300, -100, -300, 7, 7, -32768, 32767});
-  EXPECT_EQ(toSamples(readConverted(w.name, 0, 0, 1)), (std::vector<int16_t>{200, -200, 7, 0}));
-}
-
-TEST(FormatConversion, UpsampledMonoEightBitIsInterpolatedAndDoubled) {
-  Written w;
-  writeWave(w.name, 22050, 8, 1, {0, 64 * 256 - 32768 + 32768 - 128 * 256, 0, 0});  // bytes 128, 64, 128, 128
-  const std::vector<int16_t> out = toSamples(readConverted(w.name, 44100, 16, 2));
-  ASSERT_EQ(out.size(), 16u);
-  for (size_t i = 0; i < out.size(); i += 2) EXPECT_EQ(out[i], out[i + 1]);
-  // Source values 0, -16384, 0, 0 at twice the rate: the ramp passes through
-  // the halfway points.
-  EXPECT_EQ(out[2], -16384);
-  EXPECT_EQ(out[4], -8192);
-  EXPECT_EQ(out[6], 0);
-}
-
-TEST(FormatConversion, DownsamplingAveragesPairs) {
-  Written w;
-  writeWave(w.name, 44100, 16, 1, {10, 20, 30, 50, -7, -8, 5});
-  EXPECT_EQ(toSamples(readConverted(w.name, 22050, 0, 0)), (std::vector<int16_t>{15, 40, -7, 5}));
+TEST(FormatConversion, SmallCasesGiveTheRulesValues) {
+  struct Case {
+    const char* what;
+    uint32_t rate, bits, channels;
+    std::vector<int16_t> in;  // 8-bit files take the high bytes
+    int32_t outRate, outBits, outChannels;
+    std::vector<int16_t> out;
+  };
+  const Case cases[] = {
+      {"stereo to mono averages", 8000, 16, 2, {100, 300, -100, -300, 7, 7, -32768, 32767}, 0, 0, 1,
+       {200, -200, 7, 0}},
+      {"half the rate averages pairs", 44100, 16, 1, {10, 20, 30, 50, -7, -8, 5}, 22050, 0, 0, {15, 40, -7, 5}},
+      {"8-bit mono at twice the rate ramps and doubles", 22050, 8, 1, {0, -16384, 0, 0}, 44100, 16, 2,
+       {0, 0, -16384, -16384, -8192, -8192, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Written w;
+    writeWave(w.name, c.rate, c.bits, c.channels, c.in);
+    EXPECT_EQ(toSamples(readConverted(w.name, c.outRate, c.outBits, c.outChannels)), c.out);
+  }
 }
 
 TEST(FormatConversion, ARequestBelowOneSampleFrameDeliversNothing) {
