@@ -11,14 +11,16 @@
  *
  * Adaptations: no platform movie library is loaded; the readers are always
  * there and TOLQTShutdown has nothing left to end (it exists for callers
- * that call it at exit). Frames are chosen from the video track's sample
- * times: frame n of QTFileGet is the sample shown at movie time
- * n * duration / frameCount. jpeg and png samples always give 24-bit frames;
- * 8-bit frames come from 'raw ' samples of 8 bits or fewer. A description
- * without a colour table gives the standard 256-colour cube for 8 bits and a
- * white-to-black ramp for fewer bits. Sound is delivered as 8-bit unsigned
- * or 16-bit signed little-endian samples; 24- and 32-bit sources are
- * delivered as 16 bits (rounded to the nearest 16-bit value).
+ * that call it at exit). Frame n of QTFileGet is the sample shown at movie
+ * time n * duration / frameCount (a sample starting within that unit of
+ * movie time counts as shown). jpeg and png samples always give 24-bit
+ * frames; 8-bit frames come from 'raw ' samples of 8 bits or fewer. A jpeg
+ * picture smaller than the frame lands top left (one of half the frame's
+ * height counts as one field of two and has its lines doubled), a larger one
+ * is cut. A description without a colour table gives the standard
+ * 256-colour cube for 8 bits and a white-to-black ramp for fewer bits.
+ * Sound is delivered as 8-bit unsigned or 16-bit signed little-endian
+ * samples; 24- and 32-bit sources are rounded to the nearest 16-bit value.
  *
  * Damaged input: every size, count, offset and table entry is checked
  * against the file before use; an unusable movie gives a null handle, an

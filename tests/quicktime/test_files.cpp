@@ -104,13 +104,14 @@ struct MuxCase {
   int channels;
   int bits;                  // as the reader delivers
   std::string deliveredFormat;
+  std::string muxOptions = "";  // e.g. the movie box first
 };
 
 TEST(QuickTimeFiles, MoviesWrittenByAnotherMuxer) {
   if (!haveGst()) GTEST_SKIP() << "GStreamer not installed";
   const std::vector<MuxCase> cases = {
       {"raw_sowt", "", "", 0, "S16LE", 2, 16, "S16LE"},
-      {"jpeg_twos", "jpegenc quality=95 !", "jpegdec !", 24, "S16BE", 1, 16, "S16LE"},
+      {"jpeg_twos_movie_first", "jpegenc quality=95 !", "jpegdec !", 24, "S16BE", 1, 16, "S16LE", "faststart=true"},
       {"png_raw8", "pngenc !", "pngdec !", 0, "U8", 1, 8, "U8"},
       {"raw_twos8", "", "", 0, "S8", 2, 8, "U8"},
       {"raw_sowt24", "", "", 0, "S24LE", 2, 16, "S16LE"},
@@ -125,7 +126,7 @@ TEST(QuickTimeFiles, MoviesWrittenByAnotherMuxer) {
                                   std::to_string(c.channels) + ",layout=interleaved";
     const std::string tone = "audiotestsrc wave=sine num-buffers=5 samplesperbuffer=1000 ! "
                              "audioconvert dithering=none noise-shaping=none ! " + audioCaps;
-    ASSERT_TRUE(runGst("-e qtmux name=mux ! filesink location=" + movie + " videotestsrc pattern=ball num-buffers=" +
+    ASSERT_TRUE(runGst("-e qtmux name=mux " + c.muxOptions + " ! filesink location=" + movie + " videotestsrc pattern=ball num-buffers=" +
                        std::to_string(frames) + " ! video/x-raw,format=RGB,width=" + std::to_string(w) +
                        ",height=" + std::to_string(h) + ",framerate=10/1 ! " + c.videoEncoder +
                        " queue ! mux.video_0 " + tone + " ! queue ! mux.audio_0"));
