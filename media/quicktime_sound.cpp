@@ -52,12 +52,12 @@ QTSoundReader* openSoundReader(std::unique_ptr<MovieSource> source, int32_t trac
   r->bytesPerSampleFrame = int32_t(f.outputBytesPerFrame);
   r->endFrame = std::min<uint64_t>(r->samples.samplesInChunks(), 0xFFFFFFFFu / f.outputBytesPerFrame);
   r->totalBytes = uint32_t(r->endFrame * f.outputBytesPerFrame);
-  if (const MovieTrack* video = movie.track(fourcc("vide"), 1)) {
-    Box stsz;
-    const uint64_t frames = findChild(video->stbl, fourcc("stsz"), stsz) ? stsz.body.u32(8) : 0;
-    if (frames != 0 && movie.duration != 0)
-      fitRatio(frames * movie.timeScale, movie.duration, r->videoRateNum, r->videoRateDen);
-  }
+  // The video's frame rate as video frames * time scale over the duration.
+  Box stsz;
+  const MovieTrack* video = movie.track(fourcc("vide"), 1);
+  const uint64_t frames =
+      video && movie.duration != 0 && findChild(video->stbl, fourcc("stsz"), stsz) ? stsz.body.u32(8) : 0;
+  fitRatio(frames * movie.timeScale, movie.duration, r->videoRateNum, r->videoRateDen);
   r->movieScale = movie.timeScale;
   r->mediaScale = sound->mediaScale;
   r->block.resize(size_t(std::min<uint64_t>(uint64_t(f.rate), kMaxPieceFrames) * f.storedBytesPerFrame));

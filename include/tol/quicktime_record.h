@@ -30,8 +30,8 @@ typedef struct QTSFile {
   int32_t bits;              /* 8 (unsigned) or 16 (signed little-endian), as delivered */
   int32_t channels;          /* 1 or 2, interleaved left then right */
   uint32_t totalBytes;       /* bytesPerSampleFrame * sample frames of the track */
-  int32_t videoRateNum;      /* video frame count * movie time scale (0 without video); with */
-  int32_t videoRateDen;      /*   the movie duration beside it, the video frame rate (reduced like QTFile's) */
+  int32_t videoRateNum;      /* video frame count * movie time scale (0 without video) */
+  int32_t videoRateDen;      /* movie duration; with the field above the video frame rate (reduced like QTFile's) */
   int32_t bytesPerSampleFrame; /* bits * channels / 8 */
 } QTSFile;
 

@@ -135,6 +135,7 @@ TEST(QuickTimeSound, EveryFormatIsDeliveredAsPlainSamples) {
       EXPECT_EQ(s->bytesPerSampleFrame, c.bits / 8 * c.channels);
       EXPECT_EQ(s->totalBytes, frames * uint32_t(c.bits / 8 * c.channels));
       EXPECT_EQ(s->videoRateNum, 0);
+      EXPECT_EQ(s->videoRateDen, int32_t(frames * 600 / kRate));  // the movie's duration
       EXPECT_TRUE(readAll(s, piece) == expected) << "pieces of " << piece;
       // Past the end: 16 bytes of silence, fewer when fewer are asked for.
       uint8_t tail[32];
