@@ -50,7 +50,7 @@ class BoxWalker {
   ByteView rest_;
 };
 
-// The first child box of the given type, or an empty body when there is none.
+// The first child box of the given type; false when there is none.
 bool findChild(ByteView body, uint32_t type, Box& found);
 // Follows a path of child types, e.g. {mdia, minf, stbl}.
 bool findPath(ByteView body, const std::vector<uint32_t>& path, Box& found);

@@ -19,11 +19,10 @@ uint64_t addSaturated(uint64_t a, uint64_t b, uint64_t c) {
 
 // Entries of a full box's table: 4 bytes of version and flags, a 32-bit
 // count, then count entries of entrySize bytes that must all be present.
-bool tableEntries(ByteView body, size_t entrySize, size_t headerExtra, uint32_t& count, ByteView& entries) {
-  const size_t start = 8 + headerExtra;
-  if (!body.has(0, start)) return false;
-  count = body.u32(4 + headerExtra);
-  entries = body.from(start);
+bool tableEntries(ByteView body, size_t entrySize, uint32_t& count, ByteView& entries) {
+  if (!body.has(0, 8)) return false;
+  count = body.u32(4);
+  entries = body.from(8);
   return uint64_t(count) * entrySize <= entries.size;
 }
 
@@ -58,14 +57,14 @@ bool SampleTable::build(ByteView stbl) try {
   }
 
   // Chunk offsets.
-  if (!tableEntries(offsets.body, wide ? 8 : 4, 0, count, entries)) return false;
+  if (!tableEntries(offsets.body, wide ? 8 : 4, count, entries)) return false;
   chunkOffsets_.resize(count);
   for (uint32_t i = 0; i < count; ++i)
     chunkOffsets_[i] = wide ? entries.u64(size_t(i) * 8) : entries.u32(size_t(i) * 4);
 
   // Runs of chunks with the same number of samples; first chunks numbered
   // from 1 and strictly increasing.
-  if (!tableEntries(stsc.body, 12, 0, count, entries)) return false;
+  if (!tableEntries(stsc.body, 12, count, entries)) return false;
   chunkRuns_.reserve(count);
   uint64_t sample = 0;
   for (uint32_t i = 0; i < count; ++i) {
@@ -86,7 +85,7 @@ bool SampleTable::build(ByteView stbl) try {
   coveredSamples_ = std::min<uint64_t>(sample, sampleCount_);
 
   // Sample times: runs of equal durations.
-  if (!tableEntries(stts.body, 8, 0, count, entries)) return false;
+  if (!tableEntries(stts.body, 8, count, entries)) return false;
   timeRuns_.reserve(count);
   uint64_t time = 0;
   sample = 0;
