@@ -1,6 +1,7 @@
 // The corpus AVI files through the reader: stream layout, rates, counts,
 // sound format, and frames against the PNG pictures they were made from.
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "media/avi_file.h"
@@ -18,6 +19,7 @@ struct CorpusCase {
   uint32_t handler;
   int soundRate, soundChannels, soundLength;
   double minPsnr;  // 0: frames must be equal
+  const char* soundSource;  // GStreamer pipeline that made the sound, without its sink
 };
 
 // PSNR of a bottom-up 24-bit DIB against a top-down RGB frame (or infinity).
@@ -109,12 +111,42 @@ TEST_P(AviCorpus, OpensAndDecodesLikeItsSource) {
   AVIStreamRelease(audio);
 }
 
+// The sound equals the samples of the pipeline that made it, made again.
+TEST_P(AviCorpus, SoundEqualsItsSource) {
+  const CorpusCase& c = GetParam();
+  TOL_REQUIRE_FILE(path, testutil::corpusFile(c.file));
+  if (std::system("command -v gst-launch-1.0 >/dev/null 2>&1") != 0) GTEST_SKIP() << "GStreamer is not installed";
+  testutil::TempDir dir;
+  const std::string source = dir.file("source.pcm");
+  ASSERT_EQ(std::system(("gst-launch-1.0 -q " + std::string(c.soundSource) + " ! filesink location=" + source +
+                         " >/dev/null 2>&1").c_str()),
+            0);
+  const std::vector<uint8_t> want = testutil::readFile(source);
+
+  AVIStream* audio = AVIStreamOpenFromFile(path.c_str(), kStreamTypeAudio, 0);
+  ASSERT_NE(audio, nullptr);
+  int32_t bytes = 0, samples = 0;
+  ASSERT_EQ(AVIStreamRead(audio, 0, AVIStreamLength(audio), nullptr, 0, &bytes, &samples), kAVIErrOK);
+  EXPECT_EQ(samples, AVIStreamLength(audio));
+  std::vector<uint8_t> got(static_cast<size_t>(bytes));
+  ASSERT_EQ(AVIStreamRead(audio, 0, samples, got.data(), bytes, &bytes, &samples), kAVIErrOK);
+  EXPECT_EQ(size_t(bytes), got.size());
+  EXPECT_EQ(got, want);
+  AVIStreamRelease(audio);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Files, AviCorpus,
     ::testing::Values(CorpusCase{"avi/raw_bgr24_320x240_15fps_pcm16_22050_stereo.avi",
-                                 "seq/path_pan_320x240/pathpan%04d.png", 320, 240, 15, 30, 0, 22050, 2, 44100, 0},
+                                 "seq/path_pan_320x240/pathpan%04d.png", 320, 240, 15, 30, 0, 22050, 2, 44100, 0,
+                                 "audiotestsrc wave=sine freq=440 volume=0.4 samplesperbuffer=1470 num-buffers=30 ! "
+                                 "audioconvert dithering=none noise-shaping=none ! "
+                                 "audio/x-raw,format=S16LE,rate=22050,channels=2,layout=interleaved"},
                       CorpusCase{"avi/mjpeg_640x480_25fps_pcm16_44100_mono.avi",
                                  "seq/leaf_zoom_640x480/leafzoom%04d.png", 640, 480, 25, 30, kFourCCMJPG, 44100,
-                                 1, 52920, 46.6}));
+                                 1, 52920, 46.6,
+                                 "audiotestsrc wave=sine freq=330 volume=0.4 samplesperbuffer=1764 num-buffers=30 ! "
+                                 "audioconvert dithering=none noise-shaping=none ! "
+                                 "audio/x-raw,format=S16LE,rate=44100,channels=1,layout=interleaved"}));
 
 }  // namespace
