@@ -17,6 +17,7 @@ enum class Codec { Raw, RLE8, MotionJPEG };
 constexpr uint32_t kMaxSide = 16384;
 constexpr uint64_t kMaxPixels = 36u << 20;  // a little above 8K video
 constexpr size_t kTableBytes = 256 * 4;
+constexpr uint64_t kPixelsPerJpegByte = 2048;
 
 // A DIB block: header, 256-entry colour table when 8 bits, pixels.
 struct Picture {
@@ -151,6 +152,11 @@ AVIGetFrame* AVIStreamGetFrameOpen(AVIStream* s, const BitmapInfoHeader* wanted)
       g->codec = Codec::RLE8;
       g->outBits = 8;
     } else if (avi::isMotionJPEG(bi.compression)) {
+      // Even a flat picture takes a byte per hundred pixels or so: a stream
+      // whose frames are all far smaller cannot fill the size it claims.
+      uint64_t largest = 0;
+      for (const avi::IndexEntry& e : s->index) largest = std::max<uint64_t>(largest, e.size);
+      if (!s->index.empty() && largest * kPixelsPerJpegByte < uint64_t(g->width) * g->height) return nullptr;
       g->codec = Codec::MotionJPEG;
       g->outBits = 24;
       g->topDown = false;

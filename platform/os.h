@@ -36,6 +36,11 @@ int64_t write(File f, const void* src, uint32_t count);
 // Returns the new position, or -1.
 int64_t seek(File f, int64_t offset, int whence);
 bool commit(File f);
+// A read-only view of the first `size` bytes of an open file, or null (the
+// caller then reads instead). A file cut shorter while viewed makes touching
+// the lost part fatal, as with any mapped file.
+const void* mapForReading(File f, uint64_t size);
+void unmap(const void* view, uint64_t size);
 // Last-write time in 100 ns units since 1601-01-01, 0 on failure.
 uint64_t fileTime(File f);
 // Sets the access and modification times (POSIX has no creation time).

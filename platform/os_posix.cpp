@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -100,6 +101,16 @@ int64_t seek(File f, int64_t offset, int whence) {
 }
 
 bool commit(File f) { return ::fsync(f) == 0; }
+
+const void* mapForReading(File f, uint64_t size) {
+  if (size == 0 || size > SIZE_MAX) return nullptr;
+  void* p = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_PRIVATE, f, 0);
+  return p == MAP_FAILED ? nullptr : p;
+}
+
+void unmap(const void* view, uint64_t size) {
+  if (view) ::munmap(const_cast<void*>(view), static_cast<size_t>(size));
+}
 
 uint64_t fileTime(File f) {
   struct stat st;
