@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -20,8 +21,9 @@ namespace {
 
 constexpr uint32_t kRate = 44100, kSeconds = 10;
 
+// Made once and removed at exit (the name outlives every static).
 const std::string& waveName() {
-  static const std::string name = [] {
+  static const std::string& name = *new std::string([] {
     std::string n = "/tmp/sfile_bench_" + std::to_string(getpid()) + ".wav";
     const uint32_t frames = kRate * kSeconds, bytes = frames * 4;
     std::vector<uint8_t> file(44 + bytes);
@@ -46,8 +48,9 @@ const std::string& waveName() {
     FILE* f = std::fopen(n.c_str(), "wb");
     std::fwrite(file.data(), 1, file.size(), f);
     std::fclose(f);
+    std::atexit([] { std::remove(waveName().c_str()); });
     return n;
-  }();
+  }());
   return name;
 }
 

@@ -62,11 +62,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   tol::SFile* s = tol::SFileOpen(scratchName().c_str(), rate, bits, channels, selection(data + 2),
                                  selection(data + 4), 0, raw, offset, nullptr);
-  if (!s) return 0;
+  if (!s) {
+    std::remove(scratchName().c_str());
+    return 0;
+  }
   if ((s->outBits != 8 && s->outBits != 16) || (s->outChannels != 1 && s->outChannels != 2)) std::abort();
   drain(s);
   tol::SFileReset(s);
   drain(s);
   tol::SFileClose(s);
+  std::remove(scratchName().c_str());
   return 0;
 }
