@@ -124,7 +124,7 @@ void AVIGetFrame::updatePalette(int64_t n) {
 
 AVIGetFrame* AVIStreamGetFrameOpen(AVIStream* s, const BitmapInfoHeader* wanted) {
   if (!s || s->target || !s->file->source || s->info.fccType != kStreamTypeVideo ||
-      s->format.size() < sizeof(BitmapInfoHeader))
+      s->format.size() < sizeof(BitmapInfoHeader) || s->index.empty())
     return nullptr;
   BitmapInfoHeader bi;
   std::memcpy(&bi, s->format.data(), sizeof bi);
@@ -145,7 +145,7 @@ AVIGetFrame* AVIStreamGetFrameOpen(AVIStream* s, const BitmapInfoHeader* wanted)
       // Frames too short for the picture would all fail: refuse the stream
       // before allocating a picture that the file cannot fill.
       uint64_t frameBytes = avi::dibStride(g->width, g->outBits) * g->height;
-      bool anyFits = s->index.empty();
+      bool anyFits = false;
       for (const avi::IndexEntry& e : s->index) anyFits = anyFits || e.size >= frameBytes;
       if (!anyFits) return nullptr;
     } else if (bi.compression == 1 && bi.bitCount == 8 && !g->topDown) {
@@ -156,7 +156,7 @@ AVIGetFrame* AVIStreamGetFrameOpen(AVIStream* s, const BitmapInfoHeader* wanted)
       // whose frames are all far smaller cannot fill the size it claims.
       uint64_t largest = 0;
       for (const avi::IndexEntry& e : s->index) largest = std::max<uint64_t>(largest, e.size);
-      if (!s->index.empty() && largest * kPixelsPerJpegByte < uint64_t(g->width) * g->height) return nullptr;
+      if (largest * kPixelsPerJpegByte < uint64_t(g->width) * g->height) return nullptr;
       g->codec = Codec::MotionJPEG;
       g->outBits = 24;
       g->topDown = false;

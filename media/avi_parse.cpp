@@ -52,7 +52,11 @@ struct Range {
 
 class Parser {
  public:
-  Parser(AVIFile& f) : file_(f), src_(*f.source), fileSize_(src_.size()) {}
+  // Every chunk takes at least its 8-byte header, so a file holds at most
+  // size / 8 of them, however often its indexes name them.
+  Parser(AVIFile& f)
+      : file_(f), src_(*f.source), fileSize_(src_.size()),
+        maxEntries_(static_cast<size_t>(std::min<uint64_t>(kMaxIndexEntries, fileSize_ / 8 + 1))) {}
   bool run();
 
  private:
@@ -72,6 +76,8 @@ class Parser {
   AVIFile& file_;
   ByteSource& src_;
   uint64_t fileSize_;
+  size_t maxEntries_;
+  uint64_t indexBytes_ = 0;
   bool haveHeader_ = false;
   uint8_t avih_[56] = {};
   std::vector<Range> movi_;
@@ -242,7 +248,10 @@ bool Parser::readOpenDML() {
 }
 
 bool Parser::readStandardIndex(AVIStream& s, uint64_t pos, uint64_t size) {
-  if (size < 32 || !fits(pos, size) || (size - 32) / 8 > kMaxIndexEntries) return false;
+  // The standard indexes of a file lie in it side by side: reading more than
+  // the file's size means super index entries name the same ones again.
+  indexBytes_ += size;
+  if (size < 32 || !fits(pos, size) || indexBytes_ > fileSize_) return false;
   std::vector<uint8_t> buf(static_cast<size_t>(size));
   if (!src_.readAt(pos, buf.data(), buf.size())) return false;
   uint64_t len = std::min<uint64_t>(get32(buf.data() + 4), size - 8);
@@ -258,7 +267,7 @@ void Parser::addStandardEntries(AVIStream& s, const uint8_t* p, size_t n) {
   size_t stride = 4 * static_cast<size_t>(longs);
   size_t count = std::min<size_t>(get32(p + 4), (n - 24) / stride);
   uint64_t base = get64(p + 12);
-  for (size_t i = 0; i < count && entries_ < kMaxIndexEntries; ++i) {
+  for (size_t i = 0; i < count && entries_ < maxEntries_; ++i) {
     const uint8_t* e = p + 24 + stride * i;
     uint64_t off = base + get32(e);
     uint32_t word = get32(e + 4), size = word & 0x7FFFFFFF;
@@ -270,7 +279,7 @@ void Parser::addStandardEntries(AVIStream& s, const uint8_t* p, size_t n) {
 
 bool Parser::readIdx1() {
   if (idx1Size_ < 16 || moviFourCC_ == 0) return false;
-  size_t count = static_cast<size_t>(std::min<uint64_t>(idx1Size_ / 16, kMaxIndexEntries));
+  size_t count = static_cast<size_t>(std::min<uint64_t>(idx1Size_ / 16, maxEntries_));
   constexpr size_t kBlock = 4096;
   std::vector<uint8_t> buf(kBlock * 16);
   uint64_t base = moviFourCC_;
@@ -306,7 +315,7 @@ void Parser::scan() {
   uint8_t h[8];
   for (const Range& r : movi_) {
     uint64_t pos = r.begin;
-    while (pos + 8 <= r.end && entries_ < kMaxIndexEntries && src_.readAt(pos, h, 8)) {
+    while (pos + 8 <= r.end && entries_ < maxEntries_ && src_.readAt(pos, h, 8)) {
       uint32_t id = get32(h), size = get32(h + 4);
       if (id == kLIST) {  // 'rec ' groups: walk into them
         pos += 12;

@@ -129,9 +129,15 @@ int32_t AVIStreamGetInfo(AVIStream* s, AVIStreamInfo* info) {
   return kAVIErrOK;
 }
 
-int32_t AVIStreamStart(AVIStream* s) { return s ? static_cast<int32_t>(s->info.start) : -1; }
+int32_t AVIStreamStart(AVIStream* s) {
+  if (s && s->target) s = s->target;
+  return s ? static_cast<int32_t>(s->info.start) : -1;
+}
 
-int32_t AVIStreamLength(AVIStream* s) { return s ? static_cast<int32_t>(s->info.length) : -1; }
+int32_t AVIStreamLength(AVIStream* s) {
+  if (s && s->target) s = s->target;
+  return s ? static_cast<int32_t>(s->info.length) : -1;
+}
 
 int32_t AVIStreamReadFormat(AVIStream* s, int32_t pos, void* format, int32_t* size) {
   if (!s || !size) return kAVIErrBadParam;

@@ -195,12 +195,16 @@ bool Writer::writeChunk(AVIFile& f, AVIStream& s, uint32_t id, const void* data,
     if (parts == 1) n += 8 + 16 * (idx1.size() + 1);
     return n;
   };
-  if (partBytes() > limit && pos > moviStart + 12) {
-    if (parts >= kAVIMaxSegments || !closePart(f, true)) return failed = true, false;
+  // A chunk that does not fit is refused; the file stays whole up to it.
+  const bool newPart = partBytes() > limit && pos > moviStart + 12;
+  if (newPart && parts >= kAVIMaxSegments) return false;
+  if (pos + chunk + standardIndexBytes(f) + 8 * uint64_t(states.size()) + 64 + 16 * idx1.size() + (newPart ? 24 : 0) >
+      0xFFFFFFFFu)
+    return false;  // the buffered file I/O counts in 32 bits
+  if (newPart) {
+    if (!closePart(f, true)) return false;
     startMovi(false);
   }
-  if (pos + chunk + standardIndexBytes(f) + 8 * uint64_t(states.size()) + 64 + 16 * idx1.size() > 0xFFFFFFFFu)
-    return failed = true, false;  // the buffered file I/O counts in 32 bits
   uint32_t head[2] = {id, size};
   const uint8_t pad = 0;
   if (!put(head, 8) || !put(data, size) || ((size & 1) && !put(&pad, 1))) return false;

@@ -44,7 +44,8 @@ void putTable(j_decompress_ptr d, JHUFF_TBL*& slot, const JHUFF_TBL& from) {
   slot->sent_table = FALSE;
 }
 
-constexpr uint32_t kMaxJpegSide = 16384;
+// A picture may exceed the frame by the padding of its coded blocks.
+constexpr uint32_t kBlockPadding = 16;
 
 }  // namespace
 
@@ -88,10 +89,10 @@ size_t MjpegDecoder::State::decodePicture(const uint8_t* data, size_t size, uint
     jpeg_abort_decompress(&cinfo);
     return 0;
   }
-  // Motion-JPEG frames are sequential Huffman-coded pictures; progressive
-  // ones could make a damaged frame cost minutes.
-  if (cinfo.image_width > kMaxJpegSide || cinfo.image_height > kMaxJpegSide || cinfo.progressive_mode ||
-      cinfo.arith_code ||
+  // Motion-JPEG frames are sequential Huffman-coded pictures of the frame's
+  // size; bigger or progressive ones could make a damaged frame cost minutes.
+  if (cinfo.image_width > width + kBlockPadding || cinfo.image_height > height + kBlockPadding ||
+      cinfo.progressive_mode || cinfo.arith_code ||
       (cinfo.jpeg_color_space != JCS_YCbCr && cinfo.jpeg_color_space != JCS_GRAYSCALE &&
        cinfo.jpeg_color_space != JCS_RGB)) {
     jpeg_abort_decompress(&cinfo);

@@ -22,8 +22,10 @@ class MjpegDecoder {
   static void prepare();
 
   // Decodes a chunk into a bottom-up 24-bit picture of width x height (rows
-  // `stride` apart). A smaller picture is placed top left, a larger one cut;
-  // a chunk holding one field of half the height has its lines doubled.
+  // `stride` apart). A smaller picture is placed top left; a larger one is
+  // cut when it passes the frame by no more than block padding, else refused.
+  // Half-height pictures are fields: the second follows the first in the
+  // chunk, and a chunk holding one field only has its lines doubled.
   // False when the data is not a JPEG picture this decoder handles.
   bool decode(const uint8_t* data, size_t size, uint8_t* pixels, size_t stride, uint32_t width, uint32_t height);
 

@@ -145,3 +145,92 @@ INSTANTIATE_TEST_SUITE_P(Clips, AviRoundTrip, ::testing::ValuesIn(kTrips),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+AVIStreamInfo videoInfo() {
+  AVIStreamInfo vi{};
+  vi.fccType = kStreamTypeVideo;
+  vi.scale = 1;
+  vi.rate = 25;
+  return vi;
+}
+
+BitmapInfoHeader header24(int width, int height) {
+  return BitmapInfoHeader{40, width, height, 1, 24, 0, uint32_t(((width * 3 + 3) & ~3) * height), 0, 0, 0, 0};
+}
+
+TEST(AviWriter, RefusesWhatItCannotWrite) {
+  testutil::TempDir dir;
+  AVIFile* file = AVIFileCreate(dir.file("x.avi").c_str());
+  ASSERT_NE(file, nullptr);
+  AVIStreamInfo vi = videoInfo();
+  AVIStream* video = AVIFileCreateStream(file, &vi);
+  ASSERT_NE(video, nullptr);
+  std::vector<uint8_t> pixels(12 * 4);
+  // No format yet; then a format, a frame, and frames before the end.
+  EXPECT_EQ(AVIStreamWrite(video, 0, 1, pixels.data(), 48, kAVIKeyFrame, nullptr, nullptr), kAVIErrBadFormat);
+  BitmapInfoHeader h = header24(4, 4);
+  ASSERT_EQ(AVIStreamSetFormat(video, 0, &h, sizeof h), kAVIErrOK);
+  ASSERT_EQ(AVIStreamWrite(video, 0, 1, pixels.data(), 48, kAVIKeyFrame, nullptr, nullptr), kAVIErrOK);
+  EXPECT_EQ(AVIStreamWrite(video, 0, 1, pixels.data(), 48, kAVIKeyFrame, nullptr, nullptr), kAVIErrBadParam);
+  // A different picture size once frames are written.
+  BitmapInfoHeader other = header24(8, 4);
+  EXPECT_EQ(AVIStreamSetFormat(video, 1, &other, sizeof other), kAVIErrUnsupported);
+  EXPECT_EQ(AVIStreamSetFormat(video, 1, &h, sizeof h), kAVIErrOK);
+  // Compression is set up before the first frame only, and only Motion-JPEG.
+  AVICompressOptions mjpeg{kStreamTypeVideo, kFourCCMJPG, 5000};
+  EXPECT_EQ(AVIMakeCompressedStream(video, &mjpeg), nullptr);
+  AVIStreamInfo vi2 = videoInfo();
+  AVIStream* second = AVIFileCreateStream(file, &vi2);
+  AVICompressOptions other4cc{kStreamTypeVideo, makeFourCC('c', 'v', 'i', 'd'), 5000};
+  EXPECT_EQ(AVIMakeCompressedStream(second, &other4cc), nullptr);
+  // Frames skipped over are written as dropped frames.
+  ASSERT_EQ(AVIStreamSetFormat(second, 0, &h, sizeof h), kAVIErrOK);
+  ASSERT_EQ(AVIStreamWrite(second, 2, 1, pixels.data(), 48, kAVIKeyFrame, nullptr, nullptr), kAVIErrOK);
+  EXPECT_EQ(AVIStreamLength(second), 3);
+  // At most four streams.
+  std::vector<AVIStream*> more;
+  while (AVIStream* s = AVIFileCreateStream(file, &vi2)) more.push_back(s);
+  EXPECT_EQ(more.size(), size_t(kAVIMaxWriteStreams - 2));
+  for (AVIStream* s : more) AVIStreamRelease(s);
+  AVIStreamRelease(second);
+  AVIStreamRelease(video);
+  AVIFileRelease(file);
+
+  // What was written reads back: the dropped frames repeat nothing before
+  // them, so they are black.
+  AVIStream* s = AVIStreamOpenFromFile(dir.file("x.avi").c_str(), kStreamTypeVideo, 1);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(AVIStreamLength(s), 3);
+  int32_t bytes = -1;
+  ASSERT_EQ(AVIStreamRead(s, 0, 1, nullptr, 0, &bytes, nullptr), kAVIErrOK);
+  EXPECT_EQ(bytes, 0);
+  AVIStreamRelease(s);
+}
+
+TEST(AviWriter, StopsAtTheLastPart) {
+  testutil::TempDir dir;
+  const std::string name = dir.file("parts.avi");
+  AVIFile* file = AVIFileCreate(name.c_str(), kAVIMinSegmentLimit);
+  ASSERT_NE(file, nullptr);
+  AVIStreamInfo vi = videoInfo();
+  AVIStream* video = AVIFileCreateStream(file, &vi);
+  BitmapInfoHeader h = header24(160, 120);  // 57600 bytes: one frame a part
+  ASSERT_EQ(AVIStreamSetFormat(video, 0, &h, sizeof h), kAVIErrOK);
+  std::vector<uint8_t> pixels(h.sizeImage, 0x55);
+  int written = 0;
+  while (written < 100 &&
+         AVIStreamWrite(video, written, 1, pixels.data(), int32_t(pixels.size()), kAVIKeyFrame, nullptr, nullptr) ==
+             kAVIErrOK)
+    ++written;
+  EXPECT_EQ(written, int(kAVIMaxSegments));
+  AVIStreamRelease(video);
+  AVIFileRelease(file);
+  AVIStream* s = AVIStreamOpenFromFile(name.c_str(), kStreamTypeVideo, 0);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(AVIStreamLength(s), written);
+  AVIStreamRelease(s);
+}
+
+}  // namespace
