@@ -50,15 +50,31 @@ inline void writeFile(const std::string& name, const std::vector<uint8_t>& bytes
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// A name of an existing file that the library's 127-byte file records can
+// hold: the path itself when it is short, else the same file relative to the
+// current folder when that is shorter (a checkout deep in the file system).
+inline std::string libraryName(const std::filesystem::path& p) {
+  constexpr size_t kRecordName = 127;
+  std::string name = p.lexically_normal().string();
+  if (name.size() < kRecordName) return name;
+  std::error_code ec;
+  const std::string rel = std::filesystem::relative(p, ec).string();
+  return !ec && !rel.empty() && rel.size() < name.size() ? rel : name;
+}
+
 // Path of a file of the shared test corpus or of the conformance vectors;
 // empty when that folder is not there (a user's clone), so tests can skip.
 inline std::string corpusFile(const std::string& rel) {
   std::filesystem::path p = std::filesystem::path(TOL_CORPUS_DIR) / rel;
-  return std::filesystem::exists(p) ? p.string() : std::string();
+  return std::filesystem::exists(p) ? libraryName(p) : std::string();
 }
 inline std::string vectorFile(const std::string& rel) {
   std::filesystem::path p = std::filesystem::path(TOL_VECTORS_DIR) / rel;
-  return std::filesystem::exists(p) ? p.string() : std::string();
+  return std::filesystem::exists(p) ? libraryName(p) : std::string();
+}
+// A file committed under tests/data/.
+inline std::string dataFile(const std::string& rel) {
+  return libraryName(std::filesystem::path(TOL_SOURCE_DIR) / "tests/data" / rel);
 }
 
 }  // namespace testutil

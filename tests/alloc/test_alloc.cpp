@@ -116,6 +116,7 @@ TEST(Allocators, TolutilFileHandlesUseItsOwnAllocator) {
   testutil::TempDir dir;
   const std::string name = dir.file("a.bin");
   TOLFile* f = create(4096, name.c_str());
+  ASSERT_NE(f, nullptr) << "the library refused to create " << name;
   expectBlock(f, 16);
   put8(f, 42);
   expectBlock(f->buffer, 16);

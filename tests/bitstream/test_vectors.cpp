@@ -17,7 +17,7 @@ uint32_t u32(const std::vector<uint8_t>& b, size_t at) {
   return v;
 }
 
-std::string dataFile(const std::string& rel) { return std::string(TOL_SOURCE_DIR) + "/tests/data/vectors/" + rel; }
+std::string dataFile(const std::string& rel) { return testutil::dataFile("vectors/" + rel); }
 
 void checkVector(const std::string& name) {
   const std::vector<uint8_t> file = testutil::readFile(dataFile(name + ".zrn"));

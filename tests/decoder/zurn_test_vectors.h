@@ -15,7 +15,7 @@ namespace zurntest {
 // A conformance vector file (from tests/data/vectors, else the shared
 // folder); empty when neither has it.
 inline std::string vectorPath(const std::string& name) {
-  std::string local = std::string(TOL_SOURCE_DIR) + "/tests/data/vectors/" + name;
+  std::string local = testutil::dataFile("vectors/" + name);
   return std::filesystem::exists(local) ? local : testutil::vectorFile(name);
 }
 inline std::vector<uint8_t> vectorBytes(const std::string& name) {

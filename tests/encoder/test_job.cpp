@@ -3,6 +3,8 @@
 // track tables, the temporary file and the rename rules.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <sys/stat.h>
 
 #include <cstring>
@@ -42,8 +44,10 @@ class Job : public ::testing::Test {
 
   ZurnMakeState* open(uint32_t frames, uint32_t window = 2, uint32_t keyInterval = 0, const char* leaf = "out.zrn",
                       uint32_t tracks = 0, const ZurnMakeSoundTrack* track = nullptr) {
-    return tol::ZurnMake(dir.file(leaf).c_str(), 4 * clip.width, clip.width, clip.height, frames, keyInterval, 0,
-                         30, 1, tracks, track, window, recordCall);
+    ZurnMakeState* job = tol::ZurnMake(dir.file(leaf).c_str(), 4 * clip.width, clip.width, clip.height, frames,
+                                       keyInterval, 0, 30, 1, tracks, track, window, recordCall);
+    if (!job) throw std::runtime_error("the encoder refused to create " + dir.file(leaf));
+    return job;
   }
   void put(ZurnMakeState* job, uint32_t k, uint32_t keyframe = 0) {
     tol::ZurnMakePutVideo(job, 2000, 100000, keyframe, clip.frames[k % clip.frames.size()].data());

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,11 @@ struct Closer {
 };
 using Handle = std::unique_ptr<TOLFile, Closer>;
 
+// A created file; a refused create stops the test with the name it refused.
 inline Handle create(const std::string& name, int32_t bufferSize) {
-  return Handle(tol::TOLFileCreate(bufferSize, name.c_str()));
+  Handle f(tol::TOLFileCreate(bufferSize, name.c_str()));
+  if (!f) throw std::runtime_error("the library refused to create " + name);
+  return f;
 }
 inline Handle open(const std::string& name, int32_t bufferSize, int32_t mode = TOLFILE_READ_WRITE) {
   return Handle(tol::TOLFileOpen(bufferSize, name.c_str(), mode));

@@ -33,7 +33,8 @@ execute_process(COMMAND ${CC} ${SOURCE} ${both} ${extra} -Wl,-rpath,${libdir} -o
 if(rc)
   message(FATAL_ERROR "compiling against the installed libraries failed")
 endif()
-execute_process(COMMAND ${WORK_DIR}/outside ${WORK_DIR}/bits.bin RESULT_VARIABLE rc)
+# A short name relative to the work folder: the file records hold 127 bytes.
+execute_process(COMMAND ${WORK_DIR}/outside bits.bin WORKING_DIRECTORY ${WORK_DIR} RESULT_VARIABLE rc)
 if(rc)
   message(FATAL_ERROR "the outside program failed: ${rc}")
 endif()

@@ -13,7 +13,7 @@
 
 namespace {
 
-std::string dataFile(const std::string& rel) { return std::string(TOL_SOURCE_DIR) + "/tests/data/vectors/" + rel; }
+std::string dataFile(const std::string& rel) { return testutil::dataFile("vectors/" + rel); }
 
 std::vector<int> expectedSamples(const std::string& name, int track) {
   const std::vector<uint8_t> raw = testutil::readFile(dataFile(name + "/track" + std::to_string(track) + ".raw"));
