@@ -30,8 +30,9 @@ class TerminalBackend final : public Backend {
     std::fprintf(stderr, "%s\n", m.text ? m.text : "");
     if (m.buttons == Buttons::Ok) return Answer::Ok;
     if (!isatty(STDIN_FILENO)) {
-      std::fprintf(stderr, "(no terminal to ask: answering %s)\n", answerWord(m.defaultAnswer));
-      return m.defaultAnswer;
+      const Answer a = m.unattendedAnswer != Answer(0) ? m.unattendedAnswer : m.defaultAnswer;
+      std::fprintf(stderr, "(no terminal to ask: answering %s)\n", answerWord(a));
+      return a;
     }
     const char* prompt = m.buttons == Buttons::OkCancel  ? "[o]k / [c]ancel"
                          : m.buttons == Buttons::YesNo   ? "[y]es / [n]o"
@@ -69,10 +70,20 @@ Backend* terminalBackend() { return &g_terminal; }
 
 Backend* setBackend(Backend* backend) { return g_backend.exchange(backend); }
 
-Answer messageBox(const char* text, const char* title, Icon icon, Buttons buttons, Answer defaultAnswer, void* owner) {
-  Message m{text, title, icon, buttons, defaultAnswer, owner};
+Answer messageBox(const char* text, const char* title, Icon icon, Buttons buttons, Answer defaultAnswer, void* owner,
+                  Answer unattendedAnswer) {
+  Message m{text, title, icon, buttons, defaultAnswer, owner, unattendedAnswer};
   Backend* b = g_backend.load();
   return (b ? b : &g_terminal)->messageBox(m);
+}
+
+StatusView* Backend::createStatusView(const char* title, const char* note, void*) {
+  return createTerminalStatusView(title, note);
+}
+
+StatusView* createStatusView(const char* title, const char* note, void* owner) {
+  Backend* b = g_backend.load();
+  return (b ? b : &g_terminal)->createStatusView(title, note, owner);
 }
 
 }  // namespace ui
