@@ -66,9 +66,13 @@ SwitchWriter& SwitchWriter::number(std::string_view p, int32_t v) {
 }
 
 std::string switchValue(std::string_view value) {
-  bool cut = std::any_of(value.begin(), value.end(), [](char c) { return c == '/' || static_cast<signed char>(c) <= 32; });
-  if (!cut || value.find('"') != std::string_view::npos) return std::string(value);
-  return '"' + std::string(value) + '"';
+  // A double quote cannot stand inside a value: it would hide the switches
+  // after it from the parsers.
+  std::string v;
+  for (char c : value)
+    if (c != '"') v += c;
+  bool cut = std::any_of(v.begin(), v.end(), [](char c) { return c == '/' || static_cast<signed char>(c) <= 32; });
+  return cut ? '"' + v + '"' : v;
 }
 
 std::string trimmed(std::string_view text) {

@@ -40,8 +40,7 @@ class SwitchWriter {
  public:
   // Appends a fixed piece (" /o", " /b8 /c1").
   SwitchWriter& piece(std::string_view p);
-  // Appends piece + value when the value is not empty. A value the
-  // parsers would cut short (a blank or a slash in it) goes in double quotes.
+  // Appends piece + value when the value is not empty, as switchValue.
   SwitchWriter& value(std::string_view p, std::string_view value);
   // Appends piece + the decimal number when it is not 0.
   SwitchWriter& number(std::string_view p, int32_t value);
@@ -51,7 +50,8 @@ class SwitchWriter {
   std::string out_;
 };
 
-// The value as the parsers read it back: quoted when it holds a blank or '/'.
+// The value as the parsers read it back: quoted when it holds a blank or
+// '/'; double quotes in it are dropped.
 std::string switchValue(std::string_view value);
 // Leading and trailing blanks (bytes at most 32 read signed) removed.
 std::string trimmed(std::string_view text);

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 
@@ -20,6 +21,7 @@
 #include "qt/main_window.h"
 #include "qt/widgets.h"
 #include "testutil.h"
+#include "tol/tolutil.h"
 
 namespace tolvideo {
 namespace {
@@ -325,6 +327,38 @@ TEST_F(Gui, PlacementAndSwitchesWrittenAtClose) {
   EXPECT_EQ(std::vector<int>({back.x, back.y, back.w, back.h}), std::vector<int>({40, 50, 720, 580}));
   EXPECT_EQ(back.path, state_.settings.path);
   EXPECT_EQ(back.zurnPlay, "/D208 /A102 /L");
+}
+
+}  // namespace
+}  // namespace tolvideo
+
+namespace tolvideo {
+namespace {
+
+TEST(GuiCopyData, ToolStatusLinesAreTakenAndIgnored) {
+  testutil::TempDir dir;
+  setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
+  tol::profile::writeString("TOL Video Tools", "LastVersionCheckDate", "2999-01-01");
+  Recorder rec;
+  LauncherState state;
+  state.tools = {"/opt/tol/", static_cast<int>(getpid())};
+  state.settings.load();
+  {
+    MainWindow window(state);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const char line[] = "Done: 30 frames";
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(CopyData(getpid(), 0, 4660, sizeof line, line), 1);
+    QTest::qWait(50);
+    EXPECT_TRUE(window.isVisible());
+  }
+  EXPECT_TRUE(rec.messages.empty());
+  EXPECT_TRUE(rec.started.empty());
+  // The window took its socket away with it.
+  EXPECT_EQ(CopyData(getpid(), 0, 4660, 1, "x"), 0);
+  unsetenv("XDG_RUNTIME_DIR");
+  unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace
