@@ -23,7 +23,7 @@ packages=(
   libsdl2-dev qt6-base-dev
   # Independent readers the tests check our files with (never the libav plug-in).
   gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  gstreamer1.0-plugins-base-apps imagemagick libjpeg-turbo-progs xvfb
+  gstreamer1.0-plugins-base-apps imagemagick libjpeg-turbo-progs xvfb xauth x11-xkb-utils
 )
 if [ "$bench" = 1 ]; then
   # Peers of scripts/bench.sh: VP8/VP9, Theora's example tools, Opus, Vorbis,

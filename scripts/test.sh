@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset asan
 cmake --build --preset asan
-if command -v xvfb-run > /dev/null; then
+if command -v xvfb-run > /dev/null && command -v xauth > /dev/null; then
   xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset asan -j "$(nproc)"
 else
   ctest --preset asan -j "$(nproc)"
