@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include "core/file_names.h"
 #include "core/switch_text.h"
 #include "platform/os.h"
 
@@ -22,6 +23,11 @@ void initState(LauncherState& state, int argc, char** argv) {
   std::string startup;
   for (int i = 1; i < argc; ++i) startup += std::string(i > 1 ? " " : "") + argv[i];
   state.startupFile = trimmed(startup);
+  // The window moves to the folder it shows: a file named relative to where
+  // the launcher started keeps its full name.
+  const auto names = splitSelection(state.startupFile);
+  if (names.size() == 1 && QFileInfo::exists(QString::fromStdString(names[0])))
+    state.startupFile = QFileInfo(QString::fromStdString(names[0])).absoluteFilePath().toStdString();
   state.settings.load();
   state.site = documentationSite(state.tools.folder);
 }
