@@ -21,3 +21,12 @@ namespace tolapp {
 std::string joinArguments(int argc, const char* const* argv);
 
 }  // namespace tolapp
+
+namespace tolapp {
+
+// The first switch left in a command-line text after the parsers took
+// theirs (a slash at the start or after a blank, outside quotes, up to the
+// next blank), or empty.
+std::string firstSwitchLeft(const char* text);
+
+}  // namespace tolapp
