@@ -1,11 +1,14 @@
-// GIF through giflib. The first frame is read onto the logical screen, the
-// rest of which is the background colour; its own colour table comes before
-// the global one. Written as one frame with a global table of 2 to 256
-// colours.
+// GIF through giflib. As a still, the first frame is read onto the logical
+// screen, the rest of which is the background colour; its own colour table
+// comes before the global one. As an animation, the frames are counted once,
+// then decoded one after another onto a canvas of the screen, with the
+// disposal methods and the transparent colour of their graphics control
+// blocks. Written as one frame with a global table of 2 to 256 colours.
 #include <gif_lib.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "media/still_codecs.h"
@@ -14,30 +17,62 @@ TOL_NS_BEGIN
 
 namespace {
 
+
+void closeGif(GifFileType*& gif) {
+  int error = 0;
+  if (gif) DGifCloseFile(gif, &error);
+  gif = nullptr;
+}
+
+// The image data of a frame whose descriptor was just read, passed over.
+bool skipImageData(GifFileType* gif) {
+  int codeSize = 0;
+  GifByteType* block = nullptr;
+  if (DGifGetCode(gif, &codeSize, &block) == GIF_ERROR) return false;
+  while (block)
+    if (DGifGetCodeNext(gif, &block) == GIF_ERROR) return false;
+  return true;
+}
+
+// An extension block; a graphics control block fills `control`.
+bool readExtension(GifFileType* gif, GraphicsControlBlock& control, bool& hasControl) {
+  int code = 0;
+  GifByteType* block = nullptr;
+  if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) return false;
+  if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
+    DGifExtensionToGCB(block[0], block + 1, &control);
+    hasControl = true;
+  }
+  while (block)
+    if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) return false;
+  return true;
+}
+
+GraphicsControlBlock noControl() {
+  GraphicsControlBlock c{};
+  c.DisposalMode = DISPOSAL_UNSPECIFIED;
+  c.TransparentColor = NO_TRANSPARENT_COLOR;
+  return c;
+}
+
 struct GifReader {
   GifFileType* gif;
   explicit GifReader(const char* name) {
     int error = 0;
     gif = DGifOpenFileName(name, &error);
   }
-  ~GifReader() {
-    int error = 0;
-    if (gif) DGifCloseFile(gif, &error);
-  }
+  ~GifReader() { closeGif(gif); }
 };
 
 // Passes over the extension blocks up to the first image's descriptor.
 bool findFirstImage(GifFileType* gif) {
+  GraphicsControlBlock control{};
+  bool hasControl = false;
   for (;;) {
     GifRecordType type;
     if (DGifGetRecordType(gif, &type) == GIF_ERROR) return false;
     if (type == IMAGE_DESC_RECORD_TYPE) return DGifGetImageDesc(gif) == GIF_OK;
-    if (type != EXTENSION_RECORD_TYPE) return false;
-    int code = 0;
-    GifByteType* block = nullptr;
-    if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) return false;
-    while (block)
-      if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) return false;
+    if (type != EXTENSION_RECORD_TYPE || !readExtension(gif, control, hasControl)) return false;
   }
 }
 
@@ -128,6 +163,142 @@ bool gifSave(const char* name, const StillImage& image) {
   GifFreeMapObject(map);
   if (gif && !ok) std::remove(name);
   return ok;
+}
+
+// The animation.
+
+struct GifAnimation::State {
+  std::string name;
+  GifFileType* gif = nullptr;
+  int32_t width = 0, height = 0, frames = 0, firstDelay = 0;
+  int32_t nextFrame = 0;
+  std::vector<uint8_t> canvas;  // blue, green, red; top row first
+  std::vector<uint8_t> saved;   // the canvas before a frame that is disposed to it
+  uint8_t background[3] = {0, 0, 0};
+  GifImageDesc lastArea{};
+  int lastDisposal = DISPOSAL_UNSPECIFIED;
+
+  ~State() { closeGif(gif); }
+
+  // Back to before the first frame, the canvas all background.
+  bool restart() {
+    closeGif(gif);
+    int error = 0;
+    gif = DGifOpenFileName(name.c_str(), &error);
+    if (!gif || gif->SWidth != width || gif->SHeight != height) return false;
+    const ColorMapObject* map = gif->SColorMap;
+    if (map && gif->SBackGroundColor < map->ColorCount) {
+      const GifColorType& c = map->Colors[gif->SBackGroundColor];
+      background[0] = c.Blue, background[1] = c.Green, background[2] = c.Red;
+    }
+    for (size_t i = 0; i < canvas.size(); i += 3) std::copy_n(background, 3, canvas.data() + i);
+    lastDisposal = DISPOSAL_UNSPECIFIED;
+    nextFrame = 0;
+    return true;
+  }
+
+  void fillArea(const GifImageDesc& area, const uint8_t* colour) {
+    for (int32_t y = std::max(area.Top, 0); y < std::min(area.Top + area.Height, height); ++y)
+      for (int32_t x = std::max(area.Left, 0); x < std::min(area.Left + area.Width, width); ++x)
+        std::copy_n(colour, 3, canvas.data() + 3 * (static_cast<size_t>(y) * width + x));
+  }
+
+  bool drawFrame(const GraphicsControlBlock& control) {
+    const GifImageDesc& area = gif->Image;
+    const ColorMapObject* map = area.ColorMap ? area.ColorMap : gif->SColorMap;
+    std::vector<GifPixelType> line(std::max(area.Width, 1));
+    for (int32_t i = 0; i < area.Height; ++i) {
+      if (DGifGetLine(gif, line.data(), area.Width) == GIF_ERROR) return false;
+      const int32_t y = area.Top + frameRow(i, area.Height, area.Interlace);
+      if (y >= height) continue;
+      for (int32_t x = 0; x < area.Width && area.Left + x < width; ++x) {
+        const int index = line[x];
+        if (index == control.TransparentColor) continue;
+        uint8_t* p = canvas.data() + 3 * (static_cast<size_t>(y) * width + area.Left + x);
+        if (map && index < map->ColorCount) p[0] = map->Colors[index].Blue, p[1] = map->Colors[index].Green,
+                                             p[2] = map->Colors[index].Red;
+        else p[0] = p[1] = p[2] = static_cast<uint8_t>(index);
+      }
+    }
+    return true;
+  }
+
+  // Undoes the last frame as its disposal asks, reads up to the next image
+  // and draws it.
+  bool advance() {
+    if (lastDisposal == DISPOSE_BACKGROUND) fillArea(lastArea, background);
+    else if (lastDisposal == DISPOSE_PREVIOUS && saved.size() == canvas.size()) canvas = saved;
+    GraphicsControlBlock control = noControl();
+    bool hasControl = false;
+    for (;;) {
+      GifRecordType type;
+      if (DGifGetRecordType(gif, &type) == GIF_ERROR) return false;
+      if (type == EXTENSION_RECORD_TYPE) {
+        if (!readExtension(gif, control, hasControl)) return false;
+        continue;
+      }
+      if (type != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif) == GIF_ERROR) return false;
+      break;
+    }
+    if (control.DisposalMode == DISPOSE_PREVIOUS) saved = canvas;
+    if (!drawFrame(control)) return false;
+    lastArea = gif->Image;
+    lastDisposal = control.DisposalMode;
+    ++nextFrame;
+    return true;
+  }
+};
+
+GifAnimation::GifAnimation(std::unique_ptr<State> state) : state_(std::move(state)) {}
+GifAnimation::~GifAnimation() = default;
+int32_t GifAnimation::width() const { return state_->width; }
+int32_t GifAnimation::height() const { return state_->height; }
+int32_t GifAnimation::frames() const { return state_->frames; }
+int32_t GifAnimation::firstDelay() const { return state_->firstDelay; }
+
+std::unique_ptr<GifAnimation> GifAnimation::open(const char* name) {
+  if (!name) return nullptr;
+  auto state = std::make_unique<State>();
+  state->name = name;
+  int error = 0;
+  GifFileType* gif = DGifOpenFileName(name, &error);
+  if (!gif) return nullptr;
+  state->gif = gif;
+  if (gif->SWidth <= 0 || gif->SHeight <= 0 || gif->SWidth > kStillMaxSide || gif->SHeight > kStillMaxSide)
+    return nullptr;
+  state->width = gif->SWidth;
+  state->height = gif->SHeight;
+  // Count the frames up to the end or to the first damage.
+  GraphicsControlBlock control = noControl();
+  bool hasControl = false;
+  for (bool more = true; more;) {
+    GifRecordType type;
+    if (DGifGetRecordType(gif, &type) == GIF_ERROR) break;
+    if (type == EXTENSION_RECORD_TYPE) {
+      more = readExtension(gif, control, hasControl);
+    } else if (type == IMAGE_DESC_RECORD_TYPE) {
+      more = DGifGetImageDesc(gif) == GIF_OK && skipImageData(gif);
+      if (more && state->frames++ == 0 && hasControl) state->firstDelay = control.DelayTime;
+    } else {
+      more = false;
+    }
+  }
+  if (state->frames == 0) return nullptr;
+  state->canvas.resize(static_cast<size_t>(state->width) * state->height * 3);
+  if (!state->restart()) return nullptr;
+  return std::unique_ptr<GifAnimation>(new GifAnimation(std::move(state)));
+}
+
+bool GifAnimation::next(StillImage& image) {
+  State& s = *state_;
+  if (!stillBufferFits(image, s.width, s.height, false)) return false;
+  if (s.nextFrame >= s.frames && !s.restart()) return false;
+  if (!s.advance()) return false;
+  stillClearColours(image);
+  for (int32_t y = 0; y < s.height; ++y)
+    std::copy_n(s.canvas.data() + 3 * static_cast<size_t>(y) * s.width, 3 * static_cast<size_t>(s.width),
+                stillRow(image, y));
+  return true;
 }
 
 TOL_NS_END

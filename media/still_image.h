@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/libns.h"
 
@@ -76,5 +77,32 @@ constexpr int32_t kStillJpegQuality = 100;
 // format or the file cannot be written (a partly written file is removed).
 bool stillImageSave(StillFormat format, const char* name, const StillImage& image,
                     int32_t jpegQuality = kStillJpegQuality);
+
+// An animated GIF as a run of frames: each frame composed on the logical
+// screen as players show it (pixels of the transparent colour keep what lies
+// below; the previous frame's disposal, to background or to what was there
+// before it, applied first) and delivered at 24 bits, since frames may bring
+// colour tables of their own. Screens above kStillMaxSide are refused.
+class GifAnimation {
+ public:
+  // Null when the file is no readable GIF with at least one frame.
+  static std::unique_ptr<GifAnimation> open(const char* name);
+  ~GifAnimation();
+  int32_t width() const;
+  int32_t height() const;
+  int32_t frames() const;
+  // The first frame's delay in 1/100 s (0 when the file gives none).
+  int32_t firstDelay() const;
+  // The next frame into a 24-bit image of the screen's size; after the last
+  // one the first comes again. False on a damaged frame or a buffer that
+  // does not fit.
+  bool next(StillImage& image);
+
+  struct State;
+
+ private:
+  explicit GifAnimation(std::unique_ptr<State> state);
+  std::unique_ptr<State> state_;
+};
 
 TOL_NS_END

@@ -132,3 +132,54 @@ TEST(ImageMagickGif, FrameSmallerThanScreen) {
 }
 
 }  // namespace
+
+namespace {
+
+// ImageMagick's frames of an animation as players show them, one after
+// another as red, green, blue bytes.
+std::vector<uint8_t> imageMagickCoalesced(const std::string& file) {
+  const std::string command = std::string(kConvert) + " '" + file + "' -coalesce -alpha off -depth 8 rgb:- 2>/dev/null";
+  std::vector<uint8_t> out;
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return out;
+  uint8_t chunk[65536];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) out.insert(out.end(), chunk, chunk + n);
+  if (::pclose(pipe) != 0) out.clear();
+  return out;
+}
+
+// An animation of frames that cover the screen or parts of it, with and
+// without disposal to what was there before: every frame as ImageMagick
+// composes it, and the first again after the last.
+TEST(ImageMagickGif, AnimationFrames) {
+  if (!haveImageMagick()) GTEST_SKIP() << "ImageMagick not installed";
+  testutil::TempDir dir;
+  const std::string source = dir.file("source.ppm"), name = dir.file("anim.gif");
+  ASSERT_TRUE(writePpm(source, pattern(37, 23, 24).image()));
+  const std::string s = "'" + source + "'";
+  ASSERT_TRUE(convert("-delay 20 " + s + " \\( " + s + " -crop 10x6+3+2 -negate \\) -dispose Previous \\( " + s +
+                      " -crop 8x5+20+10 -flip \\) -dispose None \\( " + s + " -crop 9x9+1+12 -flop \\) '" + name +
+                      "'"));
+  const std::unique_ptr<tol::GifAnimation> animation = tol::GifAnimation::open(name.c_str());
+  ASSERT_TRUE(animation);
+  EXPECT_EQ(animation->width(), 37);
+  EXPECT_EQ(animation->height(), 23);
+  EXPECT_EQ(animation->frames(), 4);
+  EXPECT_EQ(animation->firstDelay(), 20);
+  const std::vector<uint8_t> frames = imageMagickCoalesced(name);
+  const size_t frameBytes = 37 * 23 * 3;
+  ASSERT_EQ(frames.size(), 4 * frameBytes);
+  for (size_t i = 0; i <= 4; ++i) {
+    Buffer b(37, 23, 24);
+    ASSERT_TRUE(animation->next(b.image())) << "frame " << i;
+    const size_t at = (i % 4) * frameBytes;
+    EXPECT_EQ(topDownRgb(b.image()), std::vector<uint8_t>(frames.begin() + at, frames.begin() + at + frameBytes))
+        << "frame " << i;
+  }
+  Buffer wrongSize(36, 23, 24);
+  EXPECT_FALSE(animation->next(wrongSize.image()));
+  EXPECT_FALSE(tol::GifAnimation::open(source.c_str()));
+}
+
+}  // namespace
