@@ -149,16 +149,16 @@ std::vector<uint8_t> imageMagickCoalesced(const std::string& file) {
   return out;
 }
 
-// An animation of frames that cover the screen or parts of it, with and
-// without disposal to what was there before: every frame as ImageMagick
-// composes it, and the first again after the last.
+// An animation of frames that cover the screen or parts of it, one with
+// transparent pixels, with and without disposal to what was there before:
+// every frame as ImageMagick composes it, and the first again after the last.
 TEST(ImageMagickGif, AnimationFrames) {
   if (!haveImageMagick()) GTEST_SKIP() << "ImageMagick not installed";
   testutil::TempDir dir;
   const std::string source = dir.file("source.ppm"), name = dir.file("anim.gif");
   ASSERT_TRUE(writePpm(source, pattern(37, 23, 24).image()));
   const std::string s = "'" + source + "'";
-  ASSERT_TRUE(convert("-delay 20 " + s + " \\( " + s + " -crop 10x6+3+2 -negate \\) -dispose Previous \\( " + s +
+  ASSERT_TRUE(convert("-delay 20 " + s + " \\( " + s + " -crop 10x6+3+2 -negate -alpha set -channel A -fx \"(i<5&&j<3)?0:1\" +channel \\) -dispose Previous \\( " + s +
                       " -crop 8x5+20+10 -flip \\) -dispose None \\( " + s + " -crop 9x9+1+12 -flop \\) '" + name +
                       "'"));
   const std::unique_ptr<tol::GifAnimation> animation = tol::GifAnimation::open(name.c_str());
