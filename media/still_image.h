@@ -66,15 +66,16 @@ bool stillImageLoad(StillFormat format, const char* name, StillImage& image);
 // JPEG quality the output writer uses.
 constexpr int32_t kStillJpegQuality = 100;
 
-// Writes the image (laid out as for the loader; bits 8 with coloursUsed
-// colours, or 24) as a file of the format, replacing any file of that name.
-// 8-bit images are written indexed where the format has indexed pictures
-// (BMP, PCX, PNG, TGA, TIFF, GIF) and expanded through the colours
-// otherwise (JPEG); GIF takes 8-bit images only. BMP, PCX and TGA are
-// written uncompressed except PCX (run-length coded by definition); PNG and
-// TIFF losslessly (TIFF with Deflate, never compression code 5); JPEG at
-// jpegQuality (1 to 100). False when the image cannot be written in that
-// format or the file cannot be written (a partly written file is removed).
+// Writes the image (laid out as for the loader, 8 or 24 bits) as a file of
+// the format, replacing any file of that name. 8-bit images are written
+// indexed where the format has indexed pictures (BMP, PCX, PNG, TGA, TIFF,
+// GIF), with at least coloursUsed colours and every colour their pixels use,
+// and expanded through the colours otherwise (JPEG); GIF takes 8-bit images
+// only. BMP and TGA are written uncompressed, PCX run-length coded (as the
+// format is), PNG and TIFF losslessly (TIFF with Deflate, never compression
+// code 5), JPEG at jpegQuality (1 to 100; from 90 on with colour at full
+// resolution). False when the image cannot be written in that format or the
+// file cannot be written (a partly written file is removed).
 bool stillImageSave(StillFormat format, const char* name, const StillImage& image,
                     int32_t jpegQuality = kStillJpegQuality);
 
