@@ -19,6 +19,10 @@ TOL_NS_BEGIN
 namespace {
 
 constexpr int32_t kLastFrameDefault = 16777215;
+// Largest picture taken in or delivered: the frame buffers are allocated
+// from these sizes.
+constexpr int32_t kMaxSide = 16384;
+constexpr int64_t kMaxPixels = 64 << 20;
 // List files naming list files: deeper nesting is refused, which also stops
 // a list that names itself.
 constexpr int32_t kMaxListDepth = 8;
@@ -133,6 +137,15 @@ bool probeSingleFile(GFileState& g, const char* name) {
   std::memcpy(g.trackIds, r.trackIds, sizeof g.trackIds);
   g.fileSize = tolfilesize(g.name);
   return true;
+}
+
+bool sideSane(int32_t side) { return side > 0 && side <= kMaxSide; }
+
+bool sizesSane(const GFileState& g, int32_t width, int32_t height) {
+  const int32_t w = width > 0 ? width : g.inputWidth, h = height > 0 ? height : g.inputHeight;
+  return sideSane(g.inputWidth) && sideSane(g.inputHeight) &&
+         static_cast<int64_t>(g.inputWidth) * g.inputHeight <= kMaxPixels && sideSane(w) && sideSane(h) &&
+         static_cast<int64_t>(w) * h <= kMaxPixels && g.frameCount > 0;
 }
 
 void commonStep(GFileState& g, int32_t x, int32_t y, int32_t width, int32_t height, int32_t first, int32_t last) {
@@ -259,6 +272,10 @@ GFileState* GFileOpen(const char* name, uint32_t flags, int32_t inRateNum, int32
     --listDepth;
   } else {
     reportOpenError(*g, name);
+  }
+  if (opened && !sizesSane(*g, width, height)) {
+    reportOpenError(*g, name);
+    opened = false;
   }
   if (!opened) {
     GFileClose(g);

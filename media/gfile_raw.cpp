@@ -78,10 +78,11 @@ ProbeOutcome probeRaw(const char* name, ProbeResult& r) {
   bool ok = TOLFileGetNB(f, magic, 4) == 4 && std::memcmp(magic, "RAWB", 4) == 0 &&
             TOLFileGetNB(f, header, sizeof header) == sizeof header;
   const int32_t frames = header[0], width = header[1], height = header[2], rate = header[3];
-  // Every frame holds at least its 4-byte tag.
-  uint32_t room = (TOLFileSize(f) - kHeaderSize) / 4;
+  // Every frame holds at least its 4-byte tag, and one picture fits the file.
+  const uint32_t size = TOLFileSize(f);
+  const uint32_t room = size >= kHeaderSize ? (size - kHeaderSize) / 4 : 0;
   ok = ok && frames > 0 && static_cast<uint32_t>(frames) <= room && width > 0 && width <= kMaxSide && height > 0 &&
-       height <= kMaxSide;
+       height <= kMaxSide && static_cast<uint64_t>(width) * height <= size - kHeaderSize;
   if (ok) r.source = new (std::nothrow) RawSource(f, width, height);
   if (!r.source) {
     TOLFileClose(f);
