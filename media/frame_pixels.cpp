@@ -71,6 +71,7 @@ uint8_t ColourMatcher::search(uint32_t key) {
 
 void trueColourRows(const PixelRows& src, const uint8_t* palette, uint8_t* out, int32_t outPitch, int32_t w,
                     int32_t h) {
+  static const bool haveSse41 = __builtin_cpu_supports("sse4.1");
   uint32_t table[256];
   if (src.bits <= 8)
     for (int i = 0; i < 256; ++i)
@@ -80,8 +81,12 @@ void trueColourRows(const PixelRows& src, const uint8_t* palette, uint8_t* out, 
     uint32_t* o = reinterpret_cast<uint32_t*>(out + static_cast<ptrdiff_t>(y) * outPitch);
     switch (src.bits) {
       case 24: {
+        // Four bytes at a time, the fourth masked off; the row's last pixel
+        // is read by bytes so that nothing past the row is touched.
         const uint8_t* p = row + src.x0 * 3;
-        for (int32_t x = 0; x < w; ++x, p += 3) o[x] = static_cast<uint32_t>(p[2]) << 16 | p[1] << 8 | p[0];
+        int32_t x = haveSse41 ? wordsFromBgrSse41(p, o, w) : 0;
+        for (; x + 1 < w; ++x) o[x] = load32(p + x * 3) & 0x00FFFFFFu;
+        for (; x < w; ++x) o[x] = static_cast<uint32_t>(p[x * 3 + 2]) << 16 | p[x * 3 + 1] << 8 | p[x * 3];
         break;
       }
       case 32: {

@@ -38,6 +38,10 @@ struct ColourMatcher {
   uint8_t search(uint32_t key);
 };
 
+// The first pixels of a packed blue, green, red row as 0x00RRGGBB words, as
+// many as the SSE4.1 kernel can take safely; returns how many it did.
+int32_t wordsFromBgrSse41(const uint8_t* bgr, uint32_t* words, int32_t count);
+
 // palette: 256 x red, green, blue for sources of 8 bits or fewer.
 void trueColourRows(const PixelRows& src, const uint8_t* palette, uint8_t* out, int32_t outPitch, int32_t w,
                     int32_t h);

@@ -9,6 +9,7 @@
 #include "media/gfile.h"
 #include "media/gfile_probes.h"
 #include "platform/alloc.h"
+#include "platform/os.h"
 #include "util/filechecks.h"
 #include "util/paths.h"
 #include "util/rates.h"
@@ -116,9 +117,9 @@ bool scanList(GFileState& g, ListEntry& e, bool haveEntry) {
 
 bool probeSingleFile(GFileState& g, const char* name) {
   if (HasExtension(name)) {
-    TOLFile* f = TOLFileOpen(0, name, TOLFILE_READ_ONLY);
-    if (!f) return false;
-    TOLFileClose(f);
+    os::File f = os::openExisting(name, false);
+    if (f == os::kInvalidFile) return false;
+    os::close(f);
   }
   ProbeResult r;
   if (!runProbes(name, r)) return false;

@@ -48,7 +48,9 @@ bool readSourceFrame(GFileState& g) {
   takePalette(g, f);
   g.frame.palette = g.sourcePalette;
   g.frameBits = f.bits;
-  g.frameBytes = f.frameBytes;
+  // A still image stands for its whole file.
+  g.frameBytes = g.kind < GFILE_KIND_AVI ? static_cast<int32_t>(g.fileSize) : f.frameBytes;
+  g.frame.frameBytes = g.frameBytes;
   if (++g.framesRead >= g.frameCount) g.atEnd = true;
   if (g.working24) makeWorkingCopy(g);
   return true;

@@ -6,7 +6,6 @@
 #include "media/gfile_probes.h"
 #include "media/still_image.h"
 #include "platform/alloc.h"
-#include "util/filechecks.h"
 #include "util/text.h"
 
 TOL_NS_BEGIN
@@ -23,11 +22,10 @@ class StillSource final : public FrameSource {
   ~StillSource() override { tolfree(pixels_); }
 
   bool read(int32_t, SourceFrame& frame) override {
+    const size_t size = static_cast<size_t>(pitch_) * height_;
     if (!pixels_) {
-      const size_t size = static_cast<size_t>(pitch_) * height_;
       pixels_ = static_cast<uint8_t*>(tolmalloc(static_cast<uint32_t>(size)));
       if (!pixels_) return false;
-      std::memset(pixels_, 0, size);
     }
     StillImage image{};
     image.width = width_;
@@ -35,7 +33,8 @@ class StillSource final : public FrameSource {
     image.bits = bits_;
     image.pitch = pitch_;
     image.pixels = pixels_;
-    stillImageLoad(format_, name_, image);  // a file that fails to load shows what was read
+    std::memset(image.colours, 0, sizeof image.colours);
+    if (!stillImageLoad(format_, name_, image)) std::memset(pixels_, 0, size);  // a file that fails to load is black
     for (int i = 0; i < 256; ++i) {
       palette_[i * 3] = image.colours[i][2];
       palette_[i * 3 + 1] = image.colours[i][1];
@@ -46,7 +45,7 @@ class StillSource final : public FrameSource {
     frame.bits = bits_;
     frame.palette = palette_;
     frame.newPalette = true;
-    frame.frameBytes = static_cast<int32_t>(tolfilesize(name_));
+    frame.frameBytes = 0;  // the file's size, known to the graphics input
     return true;
   }
   void rewind() override {}

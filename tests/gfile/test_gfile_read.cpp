@@ -3,7 +3,10 @@
 // kind, progress texts, cancel and the failures reported by name.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
 
 #include "gfile_test_util.h"
 
@@ -288,6 +291,63 @@ TEST(Lists, AListNamingItselfIsRefused) {
   const std::string list = dir.file("self.lst");
   testutil::writeFile(list, std::vector<uint8_t>(list.begin(), list.end()));
   EXPECT_EQ(open(list), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// A 24-bit bottom-up BMP of the given size, every pixel the same grey.
+std::vector<uint8_t> bmp(int32_t w, int32_t h, uint8_t grey) {
+  const uint32_t pitch = (uint32_t(w) * 3 + 3) & ~3u, size = 54 + pitch * uint32_t(h);
+  std::vector<uint8_t> b = {'B', 'M'};
+  put32(b, size);
+  put32(b, 0);
+  put32(b, 54);
+  put32(b, 40);
+  put32(b, uint32_t(w));
+  put32(b, uint32_t(h));
+  put32(b, 1 | 24 << 16);
+  put32(b, 0);
+  put32(b, pitch * uint32_t(h));
+  for (int i = 0; i < 4; ++i) put32(b, 0);
+  b.resize(size, grey);
+  return b;
+}
+
+TEST(Stills, LimitOf4096PixelsAndTiffCompressionFive) {
+  testutil::TempDir dir;
+  for (int32_t w : {4096, 4097}) {
+    const std::string name = dir.file("w" + std::to_string(w) + ".bmp");
+    testutil::writeFile(name, bmp(w, 1, 77));
+    g_messages = Messages{};
+    GFile* g = open(name);
+    if (w == 4096) {
+      ASSERT_NE(g, nullptr);
+      EXPECT_EQ(g->kind, GFILE_KIND_BMP);
+      ASSERT_EQ(GFileGet(g), 1);
+      EXPECT_EQ(pixels(g)[4095], 0x4D4D4Du);
+      GFileClose(g);
+    } else {
+      EXPECT_EQ(g, nullptr);
+      EXPECT_TRUE(g_messages.has("Error opening: " + name, 2));
+    }
+  }
+  if (access("/usr/bin/convert", X_OK) != 0) GTEST_SKIP() << "no ImageMagick to write TIFF files";
+  for (const char* compression : {"None", "LZW"}) {
+    const std::string name = dir.file(std::string("c") + compression + ".tif");
+    const std::string command = "/usr/bin/convert -size 8x4 xc:gray50 -compress " + std::string(compression) + " '" +
+                                name + "' 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    GFile* g = open(name);
+    if (std::string(compression) == "None") {
+      ASSERT_NE(g, nullptr);
+      EXPECT_EQ(g->kind, GFILE_KIND_TIF);
+      GFileClose(g);
+    } else {
+      EXPECT_EQ(g, nullptr) << "compression code 5 is not a TIF still";
+    }
+  }
 }
 
 }  // namespace
