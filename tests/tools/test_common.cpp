@@ -2,6 +2,8 @@
 // sequences in their three forms, and PNG colour types.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "common/command_line.h"
 #include "common/png_sequence.h"
 #include "png_files.h"
@@ -9,20 +11,35 @@
 
 namespace {
 
-std::string join(std::vector<const char*> args) {
+tolapp::CommandLine split(std::vector<const char*> args) {
   args.insert(args.begin(), "tool");
-  return tolapp::joinArguments(int(args.size()), args.data());
+  return tolapp::splitArguments(int(args.size()), args.data());
 }
 
 }  // namespace
 
-TEST(JoinArguments, QuotesNamesAndKeepsSwitches) {
-  EXPECT_EQ(join({"in dir/a.png", "/abs/out.zrn", "/d150000", "/f29.97", "/#77"}),
-            "\"in dir/a.png\" \"/abs/out.zrn\" /d150000 /f29.97 /#77");
-  // A switch value with a blank is quoted after the letter; an argument that
-  // carries quotes already stands as it is; empty arguments are dropped.
-  EXPECT_EQ(join({"/&my palette.bmp", "\"a b\" c", ""}), "/&\"my palette.bmp\" \"a b\" c");
-  EXPECT_EQ(join({}), "");
+TEST(SplitArguments, NamesApartFromSwitches) {
+  const tolapp::CommandLine c = split({"in dir/a.png", "/abs/out.zrn", "/d150000", "/f29.97", "\"/quoted\"",
+                                       "/&my palette.bmp", "/@*/tmp/h", "", "/#77", "/?"});
+  EXPECT_EQ(c.names, (std::vector<std::string>{"in dir/a.png", "/abs/out.zrn", "/quoted"}));
+  EXPECT_EQ(c.switches, "/d150000 /f29.97 /&\"my palette.bmp\" /@\"*/tmp/h\" /#77");
+  EXPECT_TRUE(c.help);
+  // A single-slash word that names an existing file or folder is a name.
+  EXPECT_EQ(split({"/tmp", "/tmpx"}).names, (std::vector<std::string>{"/tmp"}));
+  EXPECT_FALSE(split({"a", "b"}).help);
+}
+
+TEST(FitName, LongNamesBecomeRelativeOrAreRefused) {
+  const std::string here = std::filesystem::current_path().string();
+  const std::string leaf(120, 'n'), nearby = here + "/" + leaf;
+  std::string name = nearby, error;
+  ASSERT_TRUE(tolapp::fitName(name, error)) << error;
+  EXPECT_EQ(name, nearby.size() > 127 ? leaf : nearby);
+  name = "/" + std::string(200, 'z');
+  EXPECT_FALSE(tolapp::fitName(name, error));
+  EXPECT_NE(error.find("longer than 127 bytes"), std::string::npos) << error;
+  name = "short";
+  EXPECT_TRUE(tolapp::fitName(name, error));
 }
 
 TEST(ListSequence, FrameSequenceTextWithARangeNamesEveryNumber) {

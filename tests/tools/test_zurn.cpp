@@ -62,7 +62,7 @@ class ZurnTool : public ::testing::Test {
 std::unique_ptr<testutil::TempDir> ZurnTool::sample_;
 
 TEST_F(ZurnTool, CompressesPicturesAndSoundAndChecksTheFile) {
-  const Outcome r = zurn({clip("frame0000.png"), "out.zrn", clip("sound.wav"), "/d20000", "/#4321"});
+  const Outcome r = zurn({clip("frame????.png"), "out.zrn", clip("sound.wav"), "/d20000", "/#4321"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("verified: 16 frames decode"), std::string::npos) << r.out;
   EXPECT_NE(r.err.find("16 compressed (100%)"), std::string::npos) << r.err;
@@ -99,7 +99,7 @@ TEST_F(ZurnTool, FrameRangeRatesHeightModesAndCropShapeTheFile) {
     std::vector<std::string> args;
     int frames, width, height;
   };
-  const std::string folder = sample_->file("clip");
+  const std::string folder = clip("frame????.png");
   const Case cases[] = {
       {{folder, "a.zrn", "/s5", "/e12"}, 8, kWidth, kHeight},
       {{clip("frame????.png*3-6"), "b.zrn"}, 4, kWidth, kHeight},
@@ -128,14 +128,33 @@ TEST_F(ZurnTool, FrameRangeRatesHeightModesAndCropShapeTheFile) {
   EXPECT_EQ(halved->fpsNumerator, 15);
 }
 
+TEST_F(ZurnTool, HintsForceKeyFramesAndTheTemporaryHintFileGoes) {
+  // Key frames at every frame cost more than the predicted frames they
+  // replace; the starred hint file is gone afterwards.
+  testutil::writeFile(dir.file("h.txt"), {'k', 'e', 'y', ' ', '1', '-', '\n'});
+  Outcome r = zurn({clip("frame????.png"), "keys.zrn", "/@*" + dir.file("h.txt"), "/l-1", "/d200"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("h.txt")));
+  r = zurn({clip("frame????.png"), "plain.zrn", "/l-1", "/d200"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_GT(std::filesystem::file_size(dir.file("keys.zrn")), std::filesystem::file_size(dir.file("plain.zrn")) * 5 / 4);
+  Decoder d = decode("keys.zrn");
+  ASSERT_NE(d, nullptr);
+  expectDecodes(*d);
+
+  r = zurn({clip("frame????.png"), "bad.zrn", "/@" + clip("frame0000.png")});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("hints, line 1"), std::string::npos) << r.err;
+}
+
 TEST_F(ZurnTool, ReplacesAnExistingFileOnlyWithO) {
   testutil::writeFile(dir.file("out.zrn"), {'o', 'l', 'd'});
-  Outcome r = zurn({clip("frame0000.png"), "out.zrn", "/e2"});
+  Outcome r = zurn({clip("frame????.png"), "out.zrn", "/e2"});
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("exists and was not replaced"), std::string::npos) << r.err;
   EXPECT_EQ(testutil::readFile(dir.file("out.zrn")), (std::vector<uint8_t>{'o', 'l', 'd'}));
 
-  r = zurn({clip("frame0000.png"), "out.zrn", "/e2", "/o"});
+  r = zurn({clip("frame????.png"), "out.zrn", "/e2", "/o"});
   ASSERT_EQ(r.code, 0) << r.err;
   Decoder d = decode("out.zrn");
   ASSERT_NE(d, nullptr);
@@ -151,17 +170,22 @@ TEST_F(ZurnTool, ReportsFailuresWithAnExitCode) {
   EXPECT_EQ(r.code, 2);
   EXPECT_NE(r.err.find("unknown switch: /q5"), std::string::npos) << r.err;
 
-  r = zurn({clip("missing0000.png"), "out.zrn"});
+  // An absolute name that does not exist is a missing input, not a switch.
+  r = zurn({"/no/such/file.png", "out.zrn"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.err.find("no PNG frames found"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("/no/such/file.png: No such file or directory"), std::string::npos) << r.err;
 
-  r = zurn({clip("frame0000.png"), "out.zrn", clip("frame0001.png")});  // not a WAVE file
+  r = zurn({clip("frame0000.png"), "out.zrn", clip("frame0001.png")});  // not a sound file
   EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.err.find("not a RIFF WAVE file"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Error opening the audio input file."), std::string::npos) << r.err;
 
   r = zurn({clip("frame0000.png"), "no/such/folder/out.zrn"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.err.find("Couldn't create temporary file."), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("no/such/folder: No such file or directory"), std::string::npos) << r.err;
+
+  r = zurn({"--help"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("key 200-400/25"), std::string::npos);
 
   r = zurn({clip("frame0000.png"), clip("frame0000.png"), "/o"});  // would overwrite its own input
   EXPECT_EQ(r.code, 1);

@@ -1,33 +1,103 @@
 #include "command_line.h"
 
+#include <sys/stat.h>
+
+#include <cstring>
+#include <filesystem>
+
 namespace tolapp {
 namespace {
 
-bool isSwitch(const std::string& a) { return a.size() >= 2 && a[0] == '/' && a.find('/', 1) == std::string::npos; }
+bool exists(const std::string& a) {
+  struct stat st;
+  return ::stat(a.c_str(), &st) == 0;
+}
+
+bool isSwitch(const std::string& a) {
+  if (a.size() < 2 || a[0] != '/') return false;
+  if (a[1] == '@') return true;
+  if (a.find('"') != std::string::npos) return true;
+  return a.find('/', 1) == std::string::npos && !exists(a);
+}
 
 // The parsers' blank: a byte that, read signed, is at most 32.
+bool isBlank(char c) { return static_cast<signed char>(c) <= 32; }
+
 bool hasBlank(const std::string& a) {
   for (char c : a)
-    if (static_cast<signed char>(c) <= 32) return true;
+    if (isBlank(c)) return true;
   return false;
+}
+
+std::string unquoted(const std::string& a) {
+  if (a.size() >= 2 && a.front() == '"' && a.back() == '"') return a.substr(1, a.size() - 2);
+  return a;
 }
 
 }  // namespace
 
-std::string joinArguments(int argc, const char* const* argv) {
-  std::string text;
+CommandLine splitArguments(int argc, const char* const* argv) {
+  CommandLine c;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a.empty()) continue;
-    if (!text.empty()) text += ' ';
-    if (a.find('"') != std::string::npos)
-      text += a;
-    else if (isSwitch(a))
-      text += hasBlank(a) ? a.substr(0, 2) + '"' + a.substr(2) + '"' : a;
-    else
-      text += '"' + a + '"';
+    if (a == "--help" || a == "-h" || a == "/?") {
+      c.help = true;
+    } else if (isSwitch(a)) {
+      if (!c.switches.empty()) c.switches += ' ';
+      // Values that may hold blanks or slashes (the hint and palette file
+      // names) are quoted after the letter.
+      const bool quote = a.find('"') == std::string::npos && (hasBlank(a) || a[1] == '@' || a[1] == '&');
+      c.switches += quote ? a.substr(0, 2) + '"' + a.substr(2) + '"' : a;
+    } else {
+      c.names.push_back(unquoted(a));
+    }
   }
+  return c;
+}
+
+std::string joinArguments(int argc, const char* const* argv) {
+  const CommandLine c = splitArguments(argc, argv);
+  std::string text;
+  for (const std::string& n : c.names) text += (text.empty() ? "\"" : " \"") + n + '"';
+  if (!c.switches.empty()) text += (text.empty() ? "" : " ") + c.switches;
   return text;
+}
+
+bool fitName(std::string& name, std::string& error) {
+  constexpr size_t kMax = 127;
+  if (name.size() <= kMax) return true;
+  std::error_code ec;
+  const std::filesystem::path here = std::filesystem::current_path(ec);
+  if (!ec) {
+    const std::string relative = std::filesystem::path(name).lexically_relative(here).string();
+    if (!relative.empty() && relative.size() <= kMax) {
+      name = relative;
+      return true;
+    }
+  }
+  error = name + ": the name is longer than " + std::to_string(kMax) +
+          " bytes, even relative to the current folder; use a shorter name or change to a nearer folder";
+  return false;
+}
+
+std::string systemMessage(const std::string& name, int error) { return name + ": " + std::strerror(error); }
+
+std::string leftoverSwitch(const char* text) {
+  bool quoted = false;
+  for (const char* p = text; *p; ++p) {
+    if (*p == '"') quoted = !quoted;
+    if (*p != '/' || quoted || (p != text && !isBlank(p[-1]))) continue;
+    const char* end = p;
+    while (*end && !isBlank(*end)) ++end;
+    return std::string(p, end);
+  }
+  return {};
+}
+
+std::string& lastLibraryMessage() {
+  static std::string message;
+  return message;
 }
 
 }  // namespace tolapp

@@ -1,10 +1,13 @@
-// zurn: the compressor. Turns a numbered PNG sequence and an optional WAVE
-// file into a Zurn file through the encoder library, shows its progress,
-// and checks the result by decoding it. Run without arguments for usage.
+// zurn: the compressor. Turns any picture input with its sound, or a named
+// sound file, into a Zurn file through the encoder library, shows its
+// progress, and checks the result by decoding it. --help for usage.
 //
 // Exit codes: 0 done and verified; 1 failed; 2 bad command line; 130
 // stopped with Ctrl-C (the file then holds the frames compressed so far).
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -14,6 +17,7 @@
 #include "common/command_line.h"
 #include "tol/tolutil.h"
 #include "tol/zurnmake.h"
+#include "zurn/hints.h"
 #include "zurn/options.h"
 #include "zurn/picture_source.h"
 #include "zurn/progress.h"
@@ -74,18 +78,18 @@ struct Budget {
   uint64_t bytesPerSecond = 0;
 };
 
-Budget budgetFor(const CompressOptions& o, int width, int height, Rate fps) {
+Budget budgetFor(int32_t dataRate, Fraction maxRate, int width, int height, Rate fps) {
   Budget b;
   uint64_t target;
-  if (o.dataRate <= 200) {  // percent of the raw 24-bit frame
-    target = uint64_t(width) * uint64_t(height) * 3 * uint64_t(o.dataRate) / 100;
+  if (dataRate <= 200) {  // percent of the raw 24-bit frame
+    target = uint64_t(width) * uint64_t(height) * 3 * uint64_t(dataRate) / 100;
     b.bytesPerSecond = target * fps.num / fps.den;
   } else {
-    b.bytesPerSecond = uint64_t(o.dataRate);
+    b.bytesPerSecond = uint64_t(dataRate);
     target = b.bytesPerSecond * fps.den / fps.num;
   }
   target = std::clamp<uint64_t>(target, 1, UINT32_MAX);
-  const uint64_t num = uint64_t(o.maxRate.num), den = uint64_t(o.maxRate.den);
+  const uint64_t num = uint64_t(maxRate.num), den = uint64_t(maxRate.den);
   // Above 10 times, the value is a rate of its own in bytes per second.
   uint64_t max = num > 10 * den ? num * fps.den / (den * fps.num) : target * num / den;
   max = std::clamp<uint64_t>(max, target, UINT32_MAX);
@@ -94,12 +98,28 @@ Budget budgetFor(const CompressOptions& o, int width, int height, Rate fps) {
   return b;
 }
 
+// The budget of output frame `frame` (1-based): the hints' rate and
+// largest frame where they give one.
+Budget frameBudget(const CompressOptions& o, const Hints& hints, uint32_t frame, int width, int height, Rate fps) {
+  const Hints::Value* rate = Hints::valueAt(hints.rates, frame);
+  const Hints::Value* max = Hints::valueAt(hints.maxima, frame);
+  return budgetFor(rate ? rate->num : o.dataRate, max ? Fraction{max->num, max->den} : o.maxRate, width, height,
+                   fps);
+}
+
 bool checkOutput(const CompressOptions& o, const PictureSource& pictures, std::string& error) {
   if (o.output.size() > kMaxOutputName) {
-    error = "the output name is longer than " + std::to_string(kMaxOutputName) + " characters: " + o.output;
+    error = o.output + ": the output name is longer than " + std::to_string(kMaxOutputName) +
+            " bytes, even relative to the current folder";
     return false;
   }
-  if (!CheckForDup(pictures.firstFile().c_str(), o.output.c_str()) ||
+  const size_t slash = o.output.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : o.output.substr(0, slash);
+  if (::access(folder.c_str(), W_OK) != 0) {
+    error = tolapp::systemMessage(folder, errno);
+    return false;
+  }
+  if (!CheckForDup(pictures.name().c_str(), o.output.c_str()) ||
       (!o.sound.empty() && !CheckForDup(o.sound.c_str(), o.output.c_str()))) {
     error = "not compressed";
     return false;
@@ -115,6 +135,8 @@ bool checkOutput(const CompressOptions& o, const PictureSource& pictures, std::s
 int run(const CompressOptions& o) {
   const auto start = std::chrono::steady_clock::now();
   std::string error;
+  Hints hints;
+  if (!o.hints.empty() && !readHintFile(o.hints, hints, error)) return fail(error);
   PictureSource pictures;
   if (!pictures.open(o, error)) return fail(error);
   const int width = pictures.width(), height = pictures.height();
@@ -122,20 +144,24 @@ int run(const CompressOptions& o) {
     return fail("a picture of " + std::to_string(width) + " x " + std::to_string(height) + " cannot be compressed");
   if (!checkOutput(o, pictures, error)) return fail(error);
 
+  // The sound: the named file, else the input's own.
   SoundSource sound;
-  const bool withSound = !o.sound.empty() && o.soundOption >= 0;
-  if (withSound && !sound.open(o.sound, pictures.firstIndex(), pictures.inputRate(), error)) return fail(error);
-  const ZurnMakeSoundTrack track = sound.track(uint32_t(o.soundOption));
+  const std::string soundName = o.soundOption < 0 ? "" : !o.sound.empty() ? o.sound : pictures.hasSound() ? o.input : "";
+  const bool withSound = !soundName.empty();
+  const Rate inRate = pictures.inputRate();
+  const int32_t soundStart = int32_t(std::min<uint64_t>(uint64_t(pictures.firstIndex()) * inRate.den * 1000 / inRate.num, INT32_MAX));
+  if (withSound && !sound.open(soundName, soundStart, o, error)) return fail(error);
+  const ZurnMakeSoundTrack track = withSound ? sound.track(uint32_t(o.soundOption)) : ZurnMakeSoundTrack{};
 
   const Rate fps = pictures.outputRate();
-  const Budget budget = budgetFor(o, width, height, fps);
+  const Budget budget = budgetFor(o.dataRate, o.maxRate, width, height, fps);
   const uint32_t frames = pictures.frameCount();
-  std::printf("zurn: %s -> %s\n  %u frames of %d x %d at %s frames per second, %s bytes per second%s\n",
-              o.input.c_str(), o.output.c_str(), frames, width, height, rateText(fps).c_str(),
+  std::printf("zurn: %s (%s) -> %s\n  %u frames of %d x %d at %s frames per second, %s bytes per second%s\n",
+              o.input.c_str(), pictures.typeName(), o.output.c_str(), frames, width, height, rateText(fps).c_str(),
               commas(budget.bytesPerSecond).c_str(), withSound ? "" : ", no sound");
   if (withSound)
-    std::printf("  sound: %s, %d Hz, %d bits, %s, compression %d\n", o.sound.c_str(), sound.sound().rate,
-                sound.sound().bits, sound.sound().channels == 2 ? "stereo" : "mono", o.soundOption);
+    std::printf("  sound: %s (%s), %d Hz, 16 bits, %s, compression %d\n", soundName.c_str(), sound.typeName(),
+                sound.rate(), sound.channels() == 2 ? "stereo" : "mono", o.soundOption);
   std::fflush(stdout);
 
   ProgressLine progress(stderr, frames);
@@ -156,7 +182,8 @@ int run(const CompressOptions& o) {
     }
     g_job.framesRead = i + 1;
     progress.show(g_job.framesRead, job->framesWritten);
-    ZurnMakePutVideo(job, budget.target, budget.max, i == 0, pixels);
+    const Budget b = frameBudget(o, hints, i + 1, width, height, fps);
+    ZurnMakePutVideo(job, b.target, b.max, i == 0 || hints.keyAt(i + 1), pixels);
   }
   const bool stopped = job->stopRequest || g_stop;
   const bool failed = job->failed != 0;
@@ -201,14 +228,19 @@ int run(const CompressOptions& o) {
 
 int main(int argc, char** argv) {
   using namespace zurntool;
+  const tolapp::CommandLine line = tolapp::splitArguments(argc, argv);
+  if (line.help) {
+    std::fputs(usageText(), stdout);
+    return 0;
+  }
   if (argc < 2) {
     std::fputs(usageText(), stderr);
     return 2;
   }
   CompressOptions options;
   std::string error;
-  if (!parseCommandLine(tolapp::joinArguments(argc, argv), options, error)) {
-    std::fprintf(stderr, "zurn: %s\n\n%s", error.c_str(), usageText());
+  if (!parseCommandLine(line, options, error)) {
+    std::fprintf(stderr, "zurn: %s\n(zurn --help lists the switches)\n", error.c_str());
     return 2;
   }
   return run(options);

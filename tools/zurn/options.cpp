@@ -2,23 +2,24 @@
 
 #include <cctype>
 #include <climits>
-#include <cstdlib>
-#include <numeric>
 #include <vector>
 
+#include "tol/gfile.h"
+#include "tol/sfile.h"
 #include "tol/tolutil.h"
 
 namespace zurntool {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zurn INPUT OUTPUT.zrn [SOUND.wav] [switches]\n"
+    "usage: zurn INPUT OUTPUT.zrn [SOUND] [switches]\n"
     "\n"
-    "Compresses a numbered PNG sequence, with an optional WAVE sound track,\n"
-    "into a Zurn file, then checks the file by decoding it.\n"
-    "INPUT is a folder of PNG files, the first file of a numbered sequence\n"
-    "(img0000.png) or a frame-sequence text (\"img????.png*0-29\": the run of\n"
-    "'?' is the frame number, '*first-last' the numbers to take).\n"
+    "Compresses any picture input into a Zurn file, then checks the file by\n"
+    "decoding it. INPUT is a still image (BMP, GIF, TIFF, JPEG, TGA, PNG, PCX),\n"
+    "an AVI, QuickTime, FLIC, Pleven or Zurn file, a raw frame file, a list\n"
+    "file (.lst) or a numbered sequence (\"img????.png*0-29\"). The sound comes\n"
+    "from SOUND (WAVE, AVI, QuickTime, Pleven, Zurn or a list) or else from\n"
+    "the input itself when it has sound.\n"
     "\n"
     "  /O        replace OUTPUT without asking\n"
     "  /Dn       data rate in bytes per second (default 250000); 200 or less:\n"
@@ -26,45 +27,33 @@ constexpr const char* kUsage =
     "  /Mx       largest frame: x times the data rate's frame (default 3), or,\n"
     "            above 10, a data rate in bytes per second\n"
     "  /Pn       frames looked ahead to share the data rate, 2 to 64 (default 8)\n"
-    "  /Fr       input frame rate (default 15; 29.97 and 30;1.001 are fine; a\n"
-    "            negative value is a frame time: milliseconds, or below -1500\n"
-    "            1/100000 seconds)\n"
+    "  /Fr       input frame rate (default: the input's; 29.97 and 30;1.001 are\n"
+    "            fine; a negative value is a frame time: milliseconds, or below\n"
+    "            -1500 1/100000 seconds)\n"
     "  /Ar       output frame rate: frames are repeated or dropped to reach it\n"
     "  /Kn       a key frame at least every n frames\n"
     "  /Ln       sound compression: 0 lossless, 4 perceptibly lossless\n"
     "            (default), 20 very lossy, -1 no sound\n"
-    "  /Zn       height: 0 every line, 1 every other line, 2 every other line\n"
-    "            shown doubled\n"
+    "  /Zn       height: 0 every line, 1 every other line shown doubled,\n"
+    "            2 every other line\n"
     "  /Xn /Yn   offset of the picture in the input (negative: a margin)\n"
     "  /Wn /Hn   picture width and height (default: the input's)\n"
     "  /Sn /En   first and last input frame, counted from 1\n"
-    "  /#n       the launcher's id (ignored)\n";
-
-bool isBlank(char c) { return static_cast<signed char>(c) <= 32; }
-
-// Frame times given as negative rates become rates: below -1500 the value
-// is in 1/100000 s, otherwise in milliseconds.
-bool normaliseRate(Fraction& f, char letter, std::string& error) {
-  if (!f.given()) return true;
-  int64_t num = f.num, den = f.den;
-  if (num < 0) {
-    const int64_t scale = num / den < -1500 ? 100000 : 1000;
-    const int64_t time = -num;
-    num = std::llabs(den) * scale;
-    den = time;
-  }
-  const int64_t g = std::gcd(num, den);
-  if (g > 1) {
-    num /= g;
-    den /= g;
-  }
-  if (num <= 0 || den <= 0 || num > INT32_MAX || den > INT32_MAX) {
-    error = std::string("/") + letter + " needs a frame rate above 0 that fits 32 bits";
-    return false;
-  }
-  f = Fraction{int32_t(num), int32_t(den)};
-  return true;
-}
+    "  /Rn       sound rate in samples per second (default: the source's)\n"
+    "  /Cn       sound channels, 1 or 2 (default: the source's)\n"
+    "  /Tn       sound track of the sound source (Pleven 1 to 7, AVI stream)\n"
+    "  /@name    hints from a file; /@*name deletes the file after reading\n"
+    "  /#n       the launcher's id (ignored)\n"
+    "\n"
+    "Hints, one a line, frames counted from 1 in the output, '#' comments:\n"
+    "  key 1 40 100          key frames at these frames\n"
+    "  key 200-400/25        a key frame every 25 frames from 200 to 400\n"
+    "  rate 100-199 400000   data rate for those frames (as /D)\n"
+    "  rate 500- 50          from frame 500 to the end, 50 percent\n"
+    "  max 100-199 6         largest frame for those frames (as /M)\n"
+    "\n"
+    "Ctrl-C stops and keeps a valid file of the frames compressed so far.\n"
+    "Exit codes: 0 done, 1 failed, 2 bad command line, 130 stopped.\n";
 
 bool inRange(int32_t value, int32_t low, int32_t high, const char* what, std::string& error) {
   if (value >= low && value <= high) return true;
@@ -73,65 +62,51 @@ bool inRange(int32_t value, int32_t low, int32_t high, const char* what, std::st
   return false;
 }
 
-// The first switch left in the text (a slash at the start or after a blank,
-// outside quotes), or empty.
-std::string leftoverSwitch(const char* text) {
-  bool quoted = false;
-  for (const char* p = text; *p; ++p) {
-    if (*p == '"') quoted = !quoted;
-    if (*p != '/' || quoted || (p != text && !isBlank(p[-1]))) continue;
-    const char* end = p;
-    while (*end && !isBlank(*end)) ++end;
-    return std::string(p, end);
-  }
-  return {};
-}
-
 }  // namespace
 
 const char* usageText() { return kUsage; }
 
-bool parseCommandLine(const std::string& line, CompressOptions& o, std::string& error) {
-  std::vector<char> buffer(line.begin(), line.end());
+bool parseCommandLine(const tolapp::CommandLine& line, CompressOptions& o, std::string& error) {
+  std::vector<char> buffer(line.switches.begin(), line.switches.end());
   buffer.push_back(0);
   char* text = buffer.data();
 
+  // The hint piece first: its quoted name may hold anything.
+  std::vector<char> hint(buffer.size() + 1, 0);
+  if (GetSwitchStrN(text, '@', hint.data(), uint32_t(hint.size()), "")) o.hints = hint.data();
+  GFileCommandLine(text, &o.inputRate.num, &o.inputRate.den, &o.outputRate.num, &o.outputRate.den, &o.cropX,
+                   &o.cropY, &o.cropWidth, &o.cropHeight, &o.firstFrame, &o.lastFrame, nullptr, nullptr, nullptr,
+                   nullptr, nullptr, nullptr, nullptr, nullptr);
+  SFileCommandLine(text, &o.soundRate, nullptr, &o.soundChannels, nullptr, nullptr, &o.soundTrack, nullptr, nullptr);
   o.overwrite = GetSwitch(text, 'O') != 0;
   o.dataRate = GetSwitchNum(text, 'D', o.dataRate);
   GetSwitchFractional(text, 'M', &o.maxRate.num, &o.maxRate.den, o.maxRate.num, o.maxRate.den);
   o.window = GetSwitchNum(text, 'P', o.window);
-  GetSwitchFractional(text, 'F', &o.inputRate.num, &o.inputRate.den, 0, 0);
-  GetSwitchFractional(text, 'A', &o.outputRate.num, &o.outputRate.den, 0, 0);
   o.keyInterval = GetSwitchNum(text, 'K', o.keyInterval);
   o.soundOption = GetSwitchNum(text, 'L', o.soundOption);
   o.lineMode = GetSwitchNum(text, 'Z', o.lineMode);
-  o.cropX = GetSwitchNum(text, 'X', 0);
-  o.cropY = GetSwitchNum(text, 'Y', 0);
-  o.cropWidth = GetSwitchNum(text, 'W', 0);
-  o.cropHeight = GetSwitchNum(text, 'H', 0);
-  o.firstFrame = GetSwitchNum(text, 'S', 0);
-  o.lastFrame = GetSwitchNum(text, 'E', 0);
-  GetSwitchNum(text, '#', 0);  // the launcher's id: there is no status window to own
+  GetSwitchNum(text, '#', 0);  // the launcher's id
 
-  const std::string left = leftoverSwitch(text);
+  const std::string left = tolapp::leftoverSwitch(text);
   if (!left.empty()) {
     const char letter = char(std::toupper(static_cast<unsigned char>(left.size() > 1 ? left[1] : ' ')));
-    const std::string known = "ODMPFAKLZXYWHSE#";
-    if (letter == '@')
-      error = "compressor hints (" + left + ") are not supported";
-    else if (known.find(letter) != std::string::npos)
-      error = "bad or repeated switch: " + left;
-    else
-      error = "unknown switch: " + left;
+    const std::string known = "ODMPFAKLZXYWHSERCT@#";
+    error = (known.find(letter) != std::string::npos ? "bad or repeated switch: " : "unknown switch: ") + left;
     return false;
   }
-
-  if (!normaliseRate(o.inputRate, 'F', error) || !normaliseRate(o.outputRate, 'A', error)) return false;
+  if (o.inputRate.given() && (o.inputRate.num <= 0 || o.inputRate.den <= 0)) {
+    error = "/F needs a frame rate above 0";
+    return false;
+  }
+  if (o.outputRate.given() && (o.outputRate.num <= 0 || o.outputRate.den <= 0)) {
+    error = "/A needs a frame rate above 0";
+    return false;
+  }
   if (o.dataRate <= 0) {
     error = "/D needs a data rate above 0";
     return false;
   }
-  if (o.maxRate.num <= 0) {
+  if (o.maxRate.num <= 0 || o.maxRate.den <= 0) {
     error = "/M needs a value above 0";
     return false;
   }
@@ -142,27 +117,21 @@ bool parseCommandLine(const std::string& line, CompressOptions& o, std::string& 
       !inRange(o.cropWidth, 0, 32768, "the width (/W)", error) ||
       !inRange(o.cropHeight, 0, 32768, "the height (/H)", error) ||
       !inRange(o.firstFrame, 0, INT32_MAX, "the first frame (/S)", error) ||
-      !inRange(o.lastFrame, 0, INT32_MAX, "the last frame (/E)", error))
+      !inRange(o.lastFrame, 0, INT32_MAX, "the last frame (/E)", error) ||
+      !inRange(o.soundRate, 0, 65535, "the sound rate (/R)", error) ||
+      !inRange(o.soundChannels, 0, 2, "the sound channels (/C)", error))
     return false;
 
-  // File names: input, output, optional sound.
-  std::string* names[] = {&o.input, &o.output, &o.sound};
-  std::vector<char> word(buffer.size());
-  for (std::string* name : names) {
-    name->clear();
-    if (!*text) break;
-    GetAndRemoveFirstQuotedN(word.data(), uint32_t(word.size()), text);
-    *name = word.data();
-  }
-  Trim(text);
-  if (*text) {
-    error = std::string("unexpected text: ") + text;
+  if (line.names.size() < 2 || line.names.size() > 3) {
+    error = line.names.size() < 2 ? "an input and an output file name are needed"
+                                  : "unexpected name: " + line.names.back();
     return false;
   }
-  if (o.input.empty() || o.output.empty()) {
-    error = "an input and an output file name are needed";
-    return false;
-  }
+  o.input = line.names[0];
+  o.output = line.names[1];
+  o.sound = line.names.size() > 2 ? line.names[2] : "";
+  for (std::string* name : {&o.input, &o.output, &o.sound})
+    if (!name->empty() && !tolapp::fitName(*name, error)) return false;
   return true;
 }
 

@@ -1,10 +1,12 @@
 // The compressor's command line: file names and switches, as the launcher
-// writes them ("input" "output" [sound] /d.. /m.. /o /l.. /p.. /f.. /a.. /k..
-// /z.. /x.. /y.. /w.. /h.. /s.. /e.. /#..).
+// writes them ("input" "output" [sound] /d.. /m.. /o /l.. /p.. /f.. /a..
+// /k.. /z.. /x.. /y.. /w.. /h.. /s.. /e.. /@"*hints" /#..).
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "common/command_line.h"
 
 namespace zurntool {
 
@@ -14,9 +16,10 @@ struct Fraction {
 };
 
 struct CompressOptions {
-  std::string input;   // PNG folder, first file or frame-sequence text
+  std::string input;   // anything the graphics input takes
   std::string output;  // the Zurn file
-  std::string sound;   // WAVE file, or empty
+  std::string sound;   // sound file, or empty: the input's own sound
+  std::string hints;   // hint file ("*name": delete after reading), or empty
   bool overwrite = false;                // /O
   int32_t dataRate = 250000;             // /D: bytes per second; 200 or less: percent of the raw input
   Fraction maxRate{3, 1};                // /M: times the data rate; above 10: bytes per second
@@ -29,14 +32,14 @@ struct CompressOptions {
   int32_t cropX = 0, cropY = 0;          // /X, /Y: offset of the picture in the input
   int32_t cropWidth = 0, cropHeight = 0; // /W, /H: 0 the input's size
   int32_t firstFrame = 0, lastFrame = 0; // /S, /E: 1-based, 0 the first and the last
+  int32_t soundRate = 0, soundChannels = 0, soundTrack = 0;  // /R /C /T: 0 the source's
 };
 
-// Reads the command-line text (see tolapp::joinArguments); false with a
-// message for the user when a switch is unknown, repeated or out of range,
-// or the file names do not fit.
-bool parseCommandLine(const std::string& text, CompressOptions& options, std::string& error);
+// false with a message for the user when a switch is unknown, repeated or
+// out of range, or the file names do not fit.
+bool parseCommandLine(const tolapp::CommandLine& line, CompressOptions& options, std::string& error);
 
-// The usage text for errors and for a run without arguments.
+// The text for --help and /?.
 const char* usageText();
 
 }  // namespace zurntool

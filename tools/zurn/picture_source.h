@@ -1,62 +1,59 @@
-// The pictures that go into the encoder: a numbered PNG sequence with a
-// frame range, a frame-rate conversion and a placement rectangle, delivered
-// as 32-bit pixels of one size (byte 0 red, 1 green, 2 blue).
-//
-// The rules are the graphics input's: /S and /E select source frames
-// (1-based; 0 the first and the last; each lowered to the frame count; a
-// last frame below the first gives one frame); the output rate repeats or
-// drops source frames; /X /Y /W /H place the output rectangle in each
-// source frame, and what falls outside the source stays black.
+// The pictures that go into the encoder: any input the graphics input
+// takes, in true colour, with its frame range, rate conversion and
+// placement rectangle, delivered as 32-bit pixels (byte 0 red, 1 green,
+// 2 blue) of one size.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "common/png_sequence.h"
+#include "tol/gfile.h"
 #include "zurn/options.h"
 
 namespace zurntool {
 
 struct Rate {
-  uint32_t num = 15, den = 1;  // still images play at 15 frames per second
+  uint32_t num = 15, den = 1;
 };
 
 class PictureSource {
  public:
-  // Lists the sequence, checks that every selected file is there and reads
-  // the first selected frame for the sizes. false with a message.
+  PictureSource() = default;
+  PictureSource(const PictureSource&) = delete;
+  PictureSource& operator=(const PictureSource&) = delete;
+  ~PictureSource();
+
+  // Opens the input. false with a message (the library's, or the system's
+  // when the file is not there).
   bool open(const CompressOptions& options, std::string& error);
 
-  // The next output frame, width() * 4 bytes a row; null with a message when
-  // a file cannot be read. After the last frame it delivers that again.
+  // The next output frame, width() * 4 bytes a row; null with a message.
   const uint8_t* next(std::string& error);
 
-  int width() const { return width_; }
-  int height() const { return height_; }
-  int inputWidth() const { return first_.width; }
-  int inputHeight() const { return first_.height; }
-  uint32_t frameCount() const { return outputFrames_; }
-  uint32_t sourceFrames() const { return uint32_t(files_.size()); }
-  uint32_t firstIndex() const { return firstIndex_; }  // 0-based, in the whole sequence
-  Rate inputRate() const { return inputRate_; }
-  Rate outputRate() const { return outputRate_; }
-  const std::string& firstFile() const { return files_.front(); }
+  int width() const { return file_->width; }
+  int height() const { return file_->height; }
+  uint32_t frameCount() const { return uint32_t(file_->outFrameCount); }
+  uint32_t firstIndex() const { return firstIndex_; }  // 0-based source frame
+  Rate inputRate() const { return {uint32_t(file_->inRateNum), uint32_t(file_->inRateDen)}; }
+  Rate outputRate() const { return {uint32_t(file_->outRateNum), uint32_t(file_->outRateDen)}; }
+  bool hasSound() const { return file_->hasSound != 0; }
+  const char* typeName() const { return file_->typeName; }
+  const std::string& name() const { return name_; }
 
  private:
-  bool readSource(std::string& error);
-  void place(const tolapp::RgbFrame& source);
-
-  std::vector<std::string> files_;  // the selected frames only
+  GFile* file_ = nullptr;
+  std::string name_;
   uint32_t firstIndex_ = 0;
-  tolapp::RgbFrame first_, frame_;
-  int width_ = 0, height_ = 0;
-  int32_t x_ = 0, y_ = 0;
-  Rate inputRate_, outputRate_;
-  uint64_t stepNum_ = 1, stepDen_ = 1;  // source frames per output frame, reduced
-  uint32_t outputFrames_ = 0;
-  uint32_t framesRead_ = 0, framesOut_ = 0;
   std::vector<uint8_t> pixels_;
 };
+
+// The callback for the media libraries: progress lines are dropped, the
+// last error is kept in tolapp::lastLibraryMessage().
+int32_t TOL_CC keepLibraryMessage(const char* text, int32_t kind);
+
+// The library's last message, or the system's message when `name` (not a
+// numbered pattern) cannot be reached, or `fallback`.
+std::string openFailure(const std::string& name, const std::string& fallback);
 
 }  // namespace zurntool

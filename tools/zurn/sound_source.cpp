@@ -1,41 +1,34 @@
 #include "zurn/sound_source.h"
 
-#include <algorithm>
-
 namespace zurntool {
 
-bool SoundSource::open(const std::string& path, uint32_t skipFrames, Rate rate, std::string& error) {
-  if (!tolapp::readWave(path, sound_, error)) return false;
-  if (sound_.rate >= 65536) {
-    error = path + ": sample rates of 65536 Hz and above cannot be stored";
+SoundSource::~SoundSource() {
+  if (file_) SFileClose(file_);
+}
+
+bool SoundSource::open(const std::string& name, int32_t startMs, const CompressOptions& o, std::string& error) {
+  tolapp::lastLibraryMessage().clear();
+  file_ = SFileOpen(name.c_str(), o.soundRate, 16, o.soundChannels, startMs, 0, o.soundTrack, 0, 0,
+                    keepLibraryMessage);
+  if (!file_) {
+    error = openFailure(name, "no sound this program reads");
     return false;
   }
-  const uint64_t skip = uint64_t(skipFrames) * rate.den * uint64_t(sound_.rate) / rate.num;
-  next_ = size_t(std::min<uint64_t>(skip * uint64_t(sound_.channels), sound_.samples.size()));
+  if (file_->outRate <= 0 || file_->outRate >= 65536) {
+    error = name + ": sample rates of 65536 Hz and above cannot be stored (/R sets a lower one)";
+    return false;
+  }
   return true;
 }
 
 ZurnMakeSoundTrack SoundSource::track(uint32_t soundOption) {
-  return ZurnMakeSoundTrack{0,
-                            uint32_t(sound_.rate),
-                            uint32_t(sound_.bits),
-                            uint32_t(sound_.channels),
-                            soundOption,
-                            this,
+  return ZurnMakeSoundTrack{0, uint32_t(file_->outRate), 16, uint32_t(file_->outChannels), soundOption, this,
                             &SoundSource::read};
 }
 
 int32_t TOL_CC SoundSource::read(void*, void* userData, void* buffer, int32_t byteCount) {
-  SoundSource& s = *static_cast<SoundSource*>(userData);
-  const size_t n = std::min(size_t(std::max(byteCount, 0)) / 2, s.sound_.samples.size() - s.next_);
-  auto* out = static_cast<uint8_t*>(buffer);
-  for (size_t i = 0; i < n; ++i) {
-    const uint16_t v = uint16_t(s.sound_.samples[s.next_ + i]);
-    out[2 * i] = uint8_t(v);
-    out[2 * i + 1] = uint8_t(v >> 8);
-  }
-  s.next_ += n;
-  return int32_t(n * 2);
+  auto& s = *static_cast<SoundSource*>(userData);
+  return byteCount > 0 ? int32_t(SFileGet(s.file_, buffer, uint32_t(byteCount))) : 0;
 }
 
 }  // namespace zurntool

@@ -1,13 +1,13 @@
-// The sound track that goes into the encoder: a WAVE file delivered through
-// the encoder's readSound callback as signed 16-bit little-endian samples,
-// starting at the time of the first selected picture. The encoder takes as
-// much as the video lasts and fills a shorter sound with silence.
+// The sound track that goes into the encoder: anything the sound input
+// takes, delivered through the encoder's readSound callback as signed
+// 16-bit samples, starting at the time of the first selected picture. The
+// encoder takes as much as the video lasts and fills a shorter sound with
+// silence.
 #pragma once
 
-#include <cstddef>
 #include <string>
 
-#include "common/wave.h"
+#include "tol/sfile.h"
 #include "tol/zurnmake.h"
 #include "zurn/picture_source.h"
 
@@ -15,20 +15,25 @@ namespace zurntool {
 
 class SoundSource {
  public:
-  // Reads the file and skips the sound before source frame `skipFrames` at
-  // `rate`. false with a message.
-  bool open(const std::string& path, uint32_t skipFrames, Rate rate, std::string& error);
+  SoundSource() = default;
+  SoundSource(const SoundSource&) = delete;
+  SoundSource& operator=(const SoundSource&) = delete;
+  ~SoundSource();
+
+  // Opens `name` from `startMs` on. false with a message.
+  bool open(const std::string& name, int32_t startMs, const CompressOptions& options, std::string& error);
 
   // The description of the track for ZurnMake; this object is its userData.
   ZurnMakeSoundTrack track(uint32_t soundOption);
 
-  const tolapp::Sound& sound() const { return sound_; }
+  int rate() const { return file_->outRate; }
+  int channels() const { return file_->outChannels; }
+  const char* typeName() const { return file_->typeName; }
 
  private:
   static int32_t TOL_CC read(void* job, void* userData, void* buffer, int32_t byteCount);
 
-  tolapp::Sound sound_;
-  size_t next_ = 0;  // the next sample to deliver
+  SFile* file_ = nullptr;
 };
 
 }  // namespace zurntool
