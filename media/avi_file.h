@@ -45,11 +45,15 @@
 //   RLE8 (256-entry colour table), 16, 24 or 32 bits for uncompressed
 //   sources of those depths, 24 bits for Motion-JPEG. A frame that cannot be
 //   decoded gives null; an empty chunk (a dropped frame) repeats the picture
-//   before it.
+//   before it. Limits: 16384 pixels a side, 36 M pixels a picture;
+//   Motion-JPEG pictures sequential, Huffman-coded, at most the frame's size
+//   (plus block padding).
 // - Compression for writing is Motion-JPEG at a caller-given quality (the
 //   codec dialog has no counterpart); the quality is Video for Windows' 0 to
 //   10000 scale, 10000/100 being the JPEG quality.
-// - The reader reads files of any size through 64-bit positions. The writer
+// - The reader reads files of any size, from a read-only view of the file
+//   where the system gives one (uncompressed frames then cost one memory
+//   copy), else through 64-bit positions. The writer
 //   goes through the buffered file I/O, whose positions are 32-bit: a file
 //   stops growing at 4 GiB - 1 (writes beyond fail with kAVIErrFileWrite).
 //   It writes an 'idx1' index for the first RIFF part and, once a part
