@@ -173,7 +173,6 @@ bool Parser::parseHeaderList(uint64_t pos, uint64_t end) {
   while (chunks.next(id, data, len)) {
     if (id == kAvih) {
       std::memcpy(avih_, data, std::min<size_t>(len, sizeof avih_));
-      haveHeader_ = true;
     } else if (id == kLIST && len >= 4 && get32(data) == kStrl) {
       if (file_.streams.size() >= kMaxStreams) continue;
       parseStreamList(data + 4, len - 4);
@@ -217,7 +216,6 @@ void Parser::parseStreamList(const uint8_t* p, size_t n) {
       size_t k = std::min<size_t>(len, sizeof si.name - 1);
       std::memcpy(si.name, d, k);
       si.name[k] = 0;
-      si.name[strnlen(si.name, k)] = 0;
     } else if (id == kIndx && len >= 24) {
       s->superIndex.assign(d, d + len);
     }
