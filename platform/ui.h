@@ -2,7 +2,8 @@
 // ends: the terminal one built in here (text on stderr, questions on the
 // terminal when stdin is one, the stated default otherwise, so a run without
 // a user never blocks; the status window as one progress line), and a window
-// back end that a program with a display installs with setBackend.
+// back end: the Qt plug-in loaded on first need when a display is there
+// (ui_window_plugin.h), or one that a program installs with setBackend.
 #pragma once
 
 #include <cstdint>
@@ -65,6 +66,15 @@ Answer messageBox(const char* text, const char* title, Icon icon, Buttons button
 StatusView* createStatusView(const char* title, const char* note, void* owner);
 // The terminal's status line, also for a window back end that finds no display.
 StatusView* createTerminalStatusView(const char* title, const char* note);
+
+// The window back end of the plug-in at pluginPath; null when it cannot be
+// loaded or finds no display.
+Backend* loadWindowBackend(const char* pluginPath);
+// The plug-in next to this library or the program, loaded when DISPLAY or
+// WAYLAND_DISPLAY is set and TOL_UI is not "terminal"; null otherwise. Tried
+// once, on the first message or status window, unless a back end was
+// installed before.
+Backend* findWindowBackend();
 
 // Installs a back end (null restores the terminal one). Returns the old one.
 Backend* setBackend(Backend* backend);

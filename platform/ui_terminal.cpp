@@ -63,6 +63,19 @@ class TerminalBackend final : public Backend {
 
 TerminalBackend g_terminal;
 std::atomic<Backend*> g_backend{nullptr};
+std::once_flag g_windowSearch;
+
+// The installed back end; on the first need without one, the window back end
+// when a display is there.
+Backend* current() {
+  std::call_once(g_windowSearch, [] {
+    if (g_backend.load()) return;
+    Backend* none = nullptr;
+    if (Backend* w = findWindowBackend()) g_backend.compare_exchange_strong(none, w);
+  });
+  Backend* b = g_backend.load();
+  return b ? b : &g_terminal;
+}
 
 }  // namespace
 
@@ -73,8 +86,7 @@ Backend* setBackend(Backend* backend) { return g_backend.exchange(backend); }
 Answer messageBox(const char* text, const char* title, Icon icon, Buttons buttons, Answer defaultAnswer, void* owner,
                   Answer unattendedAnswer) {
   Message m{text, title, icon, buttons, defaultAnswer, owner, unattendedAnswer};
-  Backend* b = g_backend.load();
-  return (b ? b : &g_terminal)->messageBox(m);
+  return current()->messageBox(m);
 }
 
 StatusView* Backend::createStatusView(const char* title, const char* note, void*) {
@@ -82,8 +94,7 @@ StatusView* Backend::createStatusView(const char* title, const char* note, void*
 }
 
 StatusView* createStatusView(const char* title, const char* note, void* owner) {
-  Backend* b = g_backend.load();
-  return (b ? b : &g_terminal)->createStatusView(title, note, owner);
+  return current()->createStatusView(title, note, owner);
 }
 
 }  // namespace ui
