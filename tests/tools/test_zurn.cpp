@@ -65,7 +65,6 @@ TEST_F(ZurnTool, CompressesPicturesAndSoundAndChecksTheFile) {
   const Outcome r = zurn({clip("frame????.png"), "out.zrn", clip("sound.wav"), "/d20000", "/#4321"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("verified: 16 frames decode"), std::string::npos) << r.out;
-  EXPECT_NE(r.err.find("16 compressed (100%)"), std::string::npos) << r.err;
   EXPECT_FALSE(std::filesystem::exists(dir.file("out.zrn.tmp")));
 
   Decoder d = decode("out.zrn");

@@ -39,10 +39,7 @@ struct JobState {
 JobState g_job;
 volatile std::sig_atomic_t g_stop = 0;
 
-void onInterrupt(int) {
-  g_stop = 1;
-  std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program at once
-}
+void TOL_CC onCancel() { g_stop = 1; }
 
 int32_t TOL_CC onEncoder(int32_t kind, ZurnMakeState* job, const char* text) {
   if (kind == ZURNMAKE_MESSAGE) {
@@ -164,14 +161,13 @@ int run(const CompressOptions& o) {
                 sound.rate(), sound.channels() == 2 ? "stereo" : "mono", o.soundOption);
   std::fflush(stdout);
 
-  ProgressLine progress(stderr, frames);
+  ProgressLine progress(frames, o.owner, "Zurn Compressor - " + o.output, onCancel);
   g_job.progress = &progress;
   ZurnMakeState* job = ZurnMake(o.output.c_str(), uint32_t(width) * 4, uint32_t(width), uint32_t(height), frames,
                                 uint32_t(o.keyInterval), uint32_t(o.lineMode), fps.num, fps.den, withSound ? 1 : 0,
                                 withSound ? &track : nullptr, uint32_t(o.window), onEncoder);
   if (!job) return fail(g_job.messages ? "the output was not created" : "the encoder refused the job");
 
-  std::signal(SIGINT, onInterrupt);
 
   for (uint32_t i = 0; i < frames && !g_stop; ++i) {
     const uint8_t* pixels = pictures.next(error);
@@ -191,7 +187,6 @@ int run(const CompressOptions& o) {
   if (!stopped) progress.show(frames, written);
   progress.finish();
   const uint32_t size = ZurnMakeClose(job, stopped && written == 0);
-  std::signal(SIGINT, SIG_DFL);
   if (failed || g_job.messages || size == 0)
     return fail(stopped && written == 0 ? "stopped before a frame was compressed; nothing written"
                                         : "compression failed; " + o.output + " was not written");

@@ -43,7 +43,7 @@ constexpr const char* kUsage =
     "  /Cn       sound channels, 1 or 2 (default: the source's)\n"
     "  /Tn       sound track of the sound source (Pleven 1 to 7, AVI stream)\n"
     "  /@name    hints from a file; /@*name deletes the file after reading\n"
-    "  /#n       the launcher's id (ignored)\n"
+    "  /#n       the launcher that started the tool (gets the last status line)\n"
     "\n"
     "Hints, one a line, frames counted from 1 in the output, '#' comments:\n"
     "  key 1 40 100          key frames at these frames\n"
@@ -85,7 +85,7 @@ bool parseCommandLine(const tolapp::CommandLine& line, CompressOptions& o, std::
   o.keyInterval = GetSwitchNum(text, 'K', o.keyInterval);
   o.soundOption = GetSwitchNum(text, 'L', o.soundOption);
   o.lineMode = GetSwitchNum(text, 'Z', o.lineMode);
-  GetSwitchNum(text, '#', 0);  // the launcher's id
+  o.owner = GetSwitchNum(text, '#', 0);
 
   const std::string left = tolapp::leftoverSwitch(text);
   if (!left.empty()) {

@@ -32,6 +32,7 @@ struct CompressOptions {
   int32_t cropX = 0, cropY = 0;          // /X, /Y: offset of the picture in the input
   int32_t cropWidth = 0, cropHeight = 0; // /W, /H: 0 the input's size
   int32_t firstFrame = 0, lastFrame = 0; // /S, /E: 1-based, 0 the first and the last
+  intptr_t owner = 0;                    // /#: the launcher that started the tool
   int32_t soundRate = 0, soundChannels = 0, soundTrack = 0;  // /R /C /T: 0 the source's
 };
 

@@ -1,28 +1,29 @@
-// The compressor's progress display on stderr: one line redrawn in place on
-// a terminal; otherwise a plain line at each tenth of the job, so that logs
-// stay short.
+// The compressor's progress through the status window (a window, or one
+// line on stderr with the time left): its Cancel, Ctrl-C on a terminal,
+// ends the job early with a valid shorter file.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <string>
+
+#include "tol/status.h"
 
 namespace zurntool {
 
 class ProgressLine {
  public:
-  ProgressLine(std::FILE* out, uint32_t totalFrames);
+  // owner: the launcher's id from "/#" (0 none).
+  ProgressLine(uint32_t totalFrames, intptr_t owner, const std::string& title, StatusCancelCallback onCancel);
+  ~ProgressLine() { finish(); }
 
   // read: frames handed to the encoder; done: frames compressed.
   void show(uint32_t read, uint32_t done);
-  // Ends a redrawn line so that later output starts on a line of its own.
+  // Closes the window so that later output starts on a line of its own.
   void finish();
 
  private:
-  std::FILE* out_;
-  bool terminal_;
   uint32_t total_;
-  int lastTenth_ = -1;
-  int lastLength_ = 0;
+  uint32_t lastRead_ = UINT32_MAX, lastDone_ = UINT32_MAX;
   bool open_ = false;
 };
 
