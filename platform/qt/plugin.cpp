@@ -8,6 +8,12 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cstdlib>
+#include <cstring>
+#ifdef TOL_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
+
 #include "platform/ui_window_plugin.h"
 #include "status_window.h"
 
@@ -80,7 +86,28 @@ int statusMinimised(void* view) { return windowOf(view)->isMinimized() ? 1 : 0; 
 const TolUiPlugin kTable = {TOL_UI_PLUGIN_VERSION, messageBox,    statusCreate, statusDestroy, statusSetText,
                             statusSetButton,       statusPoll,    statusVisible, statusMinimised};
 
+// The toolkit ends the program when it cannot reach the X display, which a
+// stale DISPLAY (an old remote session) would cause; such a display is tried
+// here first so that the library keeps the terminal instead.
+bool displayReachable() {
+#ifdef TOL_HAVE_XCB
+  if (QCoreApplication::instance()) return true;
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const bool x11 = platform && *platform ? std::strncmp(platform, "xcb", 3) == 0 : !(wayland && *wayland);
+  if (!x11) return true;
+  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+  const bool ok = xcb_connection_has_error(c) == 0;
+  xcb_disconnect(c);
+  return ok;
+#else
+  return true;
+#endif
+}
+
 }  // namespace
 }  // namespace tolui
 
-extern "C" __attribute__((visibility("default"))) const TolUiPlugin* tolUiPluginOpen(void) { return &tolui::kTable; }
+extern "C" __attribute__((visibility("default"))) const TolUiPlugin* tolUiPluginOpen(void) {
+  return tolui::displayReachable() ? &tolui::kTable : nullptr;
+}
