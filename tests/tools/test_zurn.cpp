@@ -146,6 +146,36 @@ TEST_F(ZurnTool, HintsForceKeyFramesAndTheTemporaryHintFileGoes) {
   EXPECT_NE(r.err.find("hints, line 1"), std::string::npos) << r.err;
 }
 
+TEST_F(ZurnTool, MixerReplacesAndAddsTracks) {
+  ASSERT_EQ(zurn({clip("frame????.png"), "v.zrn", clip("sound.wav")}).code, 0);
+  // Track 1 is added from the clip's sound resampled; track 0 is replaced
+  // in place by a stereo copy.
+  Outcome r = runIn(dir.path().string(), {TOL_ZURNMIX, "v.zrn", clip("sound.wav"), "two.zrn", "/t1", "/r22050"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  r = runIn(dir.path().string(), {TOL_ZURNMIX, "two.zrn", clip("sound.wav"), "two.zrn", "/c2", "/l0"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("two.zrn.tmp")));
+  Decoder d = decode("two.zrn");
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->frames, kFrames);
+  struct Expect {
+    int track, rate, channels;
+  };
+  for (const Expect& e : {Expect{0, 11025, 2}, Expect{1, 22050, 1}}) {
+    std::unique_ptr<ZurnTrackReader, void (*)(ZurnTrackReader*)> t(ZurnTrackReaderOpen(d.get(), e.track),
+                                                                   ZurnTrackReaderClose);
+    ASSERT_NE(t, nullptr) << e.track;
+    EXPECT_EQ(t->rate, e.rate) << e.track;
+    EXPECT_EQ(t->channels, e.channels) << e.track;
+  }
+  expectDecodes(*d);
+
+  r = runIn(dir.path().string(), {TOL_ZURNMIX, "v.zrn", "/no/such.wav", "x.zrn"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("/no/such.wav: No such file or directory"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("x.zrn")));
+}
+
 TEST_F(ZurnTool, ReplacesAnExistingFileOnlyWithO) {
   testutil::writeFile(dir.file("out.zrn"), {'o', 'l', 'd'});
   Outcome r = zurn({clip("frame????.png"), "out.zrn", "/e2"});
