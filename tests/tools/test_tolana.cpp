@@ -80,10 +80,27 @@ TEST(TolanaProgram, ReportsOnAClipWithSound) {
   const std::string svg = readText(folder + "/report.svg");
   ASSERT_EQ(svg.rfind("<?xml", 0), 0u);
   EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
-  const std::string bars = svg.substr(svg.find("<g class=\"bars\">"), svg.find("<g class=\"keys\"") - svg.find("<g class=\"bars\">"));
+  const size_t barsAt = svg.find("<g class=\"bars\">");
+  const std::string bars = svg.substr(barsAt, svg.find("<g class=\"keys\"") - barsAt);
   EXPECT_EQ(count(bars, "<rect "), 40u);
   EXPECT_EQ(count(svg, "<path "), keys);
   EXPECT_EQ(count(svg, "<polyline class=\"rate\""), 1u);
+
+  // A first sound packet whose size runs past its frame: the frame is
+  // counted as damaged and the rest is still analysed.
+  std::vector<uint8_t> zurn = testutil::readFile(folder + "/clip.zrn");
+  const auto le32 = [&](size_t at) {
+    return uint32_t(zurn[at]) | uint32_t(zurn[at + 1]) << 8 | uint32_t(zurn[at + 2]) << 16 |
+           uint32_t(zurn[at + 3]) << 24;
+  };
+  const size_t firstFrame = le32(44 + 12) & ~1u;  // one track: the index follows its three table entries
+  ASSERT_LT(firstFrame + 4, zurn.size());
+  for (size_t i = 0; i < 4; ++i) zurn[firstFrame + i] = 0x7f;
+  testutil::writeFile(folder + "/bad.zrn", zurn);
+  const Outcome bad = runIn(folder, {TOL_TOLANA, "bad.zrn"});
+  EXPECT_EQ(bad.code, 0) << bad.err;
+  EXPECT_NE(bad.out.find("damaged frames: 1\n"), std::string::npos) << bad.out;
+  EXPECT_NE(readText(folder + "/bad.csv").find("\n1,1,1,0,"), std::string::npos);
 }
 
 TEST(TolanaProgram, Switches) {
