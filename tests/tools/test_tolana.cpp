@@ -45,7 +45,8 @@ TEST(TolanaProgram, ReportsOnAClipWithSound) {
   testutil::TempDir dir;
   const std::string folder = dir.path().string();
   ASSERT_EQ(runIn(folder, {TOL_ZURNSAMPLE, "clip", "/N20", "/W64", "/H48"}).code, 0);
-  const Outcome z = runIn(folder, {TOL_ZURN, "clip/frame????.png*0-19", "clip.zrn", "clip/sound.wav", "/F10", "/K8", "/O"});
+  const Outcome z =
+      runIn(folder, {TOL_ZURN, "clip/frame????.png*0-19", "clip.zrn", "clip/sound.wav", "/F10", "/K8", "/O"});
   ASSERT_EQ(z.code, 0) << z.out << z.err;
   const Outcome r = runIn(folder, {TOL_TOLANA, "clip.zrn", "report"});
   ASSERT_EQ(r.code, 0) << r.err;
