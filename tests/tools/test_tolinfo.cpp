@@ -50,7 +50,7 @@ TEST(TolInfo, CorpusFilesAgreeWithTheirManifest) {
 TEST(TolInfo, ZurnFileFromTheCompressorAsJson) {
   testutil::TempDir dir;
   ASSERT_EQ(runIn(dir.path().string(), {TOL_ZURNSAMPLE, "clip", "/N20", "/W64", "/H48", "/R11025"}).code, 0);
-  const Outcome z = runIn(dir.path().string(), {TOL_ZURN, "clip", "c.zrn", "clip/sound.wav", "/F10", "/K5", "/O"});
+  const Outcome z = runIn(dir.path().string(), {TOL_ZURN, "clip/frame????.png", "c.zrn", "clip/sound.wav", "/F10", "/K5", "/O"});
   ASSERT_EQ(z.code, 0) << z.err;
   const Outcome r = runIn(dir.path().string(), {TOL_TOLINFO, "--json", dir.file("c.zrn")});
   ASSERT_EQ(r.code, 0) << r.err;

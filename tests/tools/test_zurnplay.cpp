@@ -150,7 +150,7 @@ class ZurnPlayProgram : public ::testing::Test {
     if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed";
     const Outcome s = runIn(dir.path().string(), {TOL_ZURNSAMPLE, "clip", "/N30", "/W160", "/H120"});
     ASSERT_EQ(s.code, 0) << s.err;
-    const Outcome z = runIn(dir.path().string(), {TOL_ZURN, "clip", "clip.zrn", "clip/sound.wav", "/F15", "/O"});
+    const Outcome z = runIn(dir.path().string(), {TOL_ZURN, "clip/frame????.png", "clip.zrn", "clip/sound.wav", "/F15", "/O"});
     ASSERT_EQ(z.code, 0) << z.err;
     display = ":" + std::to_string(90 + getpid() % 100);
     xvfb = fork();

@@ -101,19 +101,3 @@ std::string& lastLibraryMessage() {
 }
 
 }  // namespace tolapp
-
-namespace tolapp {
-
-std::string firstSwitchLeft(const char* text) {
-  bool quoted = false;
-  for (const char* p = text; *p; ++p) {
-    if (*p == '"') quoted = !quoted;
-    if (*p != '/' || quoted || (p != text && static_cast<signed char>(p[-1]) > 32)) continue;
-    const char* end = p;
-    while (static_cast<signed char>(*end) > 32) ++end;
-    return std::string(p, end);
-  }
-  return {};
-}
-
-}  // namespace tolapp

@@ -51,12 +51,3 @@ std::string leftoverSwitch(const char* text);
 std::string& lastLibraryMessage();
 
 }  // namespace tolapp
-
-namespace tolapp {
-
-// The first switch left in a command-line text after the parsers took
-// theirs (a slash at the start or after a blank, outside quotes, up to the
-// next blank), or empty.
-std::string firstSwitchLeft(const char* text);
-
-}  // namespace tolapp

@@ -388,6 +388,10 @@ int main(int argc, char** argv) {
   using namespace zurnplay;
   PlayOptions options;
   std::string error;
+  if (tolapp::splitArguments(argc, argv).help) {
+    std::fputs(playUsageText(), stdout);
+    return 0;
+  }
   if (!parsePlayCommandLine(tolapp::joinArguments(argc, argv), options, error)) {
     std::fprintf(stderr, "zurnplay: %s\n\n%s", error.c_str(), playUsageText());
     return 2;

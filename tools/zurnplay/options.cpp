@@ -125,7 +125,7 @@ bool parseSwitches(char* text, PlayOptions& o, std::string& error) {
   GetSwitchNum(text, '#', 0);  // the launcher's window: nothing to report to
   GetSwitch(text, '#');
 
-  const std::string left = tolapp::firstSwitchLeft(text);
+  const std::string left = tolapp::leftoverSwitch(text);
   if (!left.empty()) {
     const std::string known = "LFSQNJPKGRCIXYWHAEMTUDB!#?";
     const char letter = char(std::toupper(static_cast<unsigned char>(left.size() > 1 ? left[1] : ' ')));
