@@ -26,8 +26,12 @@ extern "C" __attribute__((visibility("default"), used)) const char* __lsan_defau
 
 ui::Backend* windowBackend() {
   // The back end makes the application object on first need, as in a tool.
+  // Without a display, or when the virtual one does not answer (another
+  // program's server took its number), Qt's offscreen platform stands in.
   static ui::Backend* backend = [] {
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (ui::Backend* b = ui::loadWindowBackend(TOL_UI_PLUGIN_PATH)) return b;
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
     return ui::loadWindowBackend(TOL_UI_PLUGIN_PATH);
   }();
   return backend;
