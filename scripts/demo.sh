@@ -14,10 +14,18 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   exit 1
 fi
 # Brings the two programs up to date (quick when they are).
-cmake --build "$build" --target zurn zurnsample
+cmake --build "$build" --target zurn zurnsample tolinfo
 
 demo=build/demo
 rm -rf "$demo"
 mkdir -p "$demo"
 "$build/bin/zurnsample" "$demo/clip"
 "$build/bin/zurn" "$demo/clip/frame0000.png" "$demo/demo.zrn" "$demo/clip/sound.wav" /d150000
+
+# The committed sample clip: played where there is a display (and the player
+# was built), otherwise described.
+if [ -n "${DISPLAY:-}" ] && cmake --build "$build" --target zurnplay >/dev/null 2>&1; then
+  "$build/bin/zurnplay" samples/sample.zrn /s
+else
+  "$build/bin/tolinfo" samples/sample.zrn
+fi
