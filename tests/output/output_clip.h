@@ -22,6 +22,7 @@ struct Clip {
   bool paletteChanges = true;  // 8 bits: a new palette from frame 2 on
   int32_t rateNum = 15, rateDen = 1;
   uint32_t flags = OGFILE_REPLACE;
+  bool blocky = false;  // 8 bits: runs of equal pixels instead of a new index each pixel
 
   int32_t pitch() const { return width + pitchExtra; }
 
@@ -46,7 +47,7 @@ struct Clip {
           p[0] = uint8_t(x * 4 + frame * 9), p[1] = uint8_t(y * 5 + frame * 3), p[2] = uint8_t((x + y) * 3);
           p[3] = 0x77;  // ignored
         } else {
-          p[0] = uint8_t(x * 3 + y * 7 + frame * 11);
+          p[0] = blocky ? uint8_t(x / 8 * 3 + y / 4 * 7 + frame * 11) : uint8_t(x * 3 + y * 7 + frame * 11);
         }
       }
     return out;
