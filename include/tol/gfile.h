@@ -14,7 +14,8 @@
  * Zurn; 256 list file or numbered sequence; 512 sound file without picture.
  *
  * Adaptations and choices of this implementation:
- * - The message callback answers with a 32-bit value (see mediacallback.h).
+ * - The message callback answers with a 32-bit value (see mediacallback.h),
+ *   and GFileGet returns one (1 delivered, 0 not).
  * - Rows are top-down in frameBuffer; sources whose rows run bottom-up are
  *   turned while converting. 4-bit sources hold the left pixel of a pair in
  *   the high nibble, as device-independent bitmaps do.
@@ -29,7 +30,15 @@
  *   cancel), the palette stays for the rest of the run even past 65536
  *   frames.
  * - A list entry that cannot be opened again while frames are read makes
- *   GFileGet return 0. */
+ *   GFileGet return 0. Entries of a list are taken one frame for one at the
+ *   list's input rate, and the list alone converts to the output rate.
+ *   Lists may name lists, eight deep at most (a list naming itself fails).
+ * - Every still format is held to 4096 x 4096 pixels; other sources to
+ *   16384 pixels a side and 64 million pixels. An AVI's size is that of the
+ *   frames its decoder gives (the stream header's rectangle may be empty);
+ *   a frame that does not decode is delivered black.
+ * - Colour counts of the palette analysis are 64-bit, so long windows of
+ *   one colour do not wrap. */
 #ifndef TOL_GFILE_H
 #define TOL_GFILE_H
 
