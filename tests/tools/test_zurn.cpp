@@ -9,6 +9,8 @@
 
 #include "run_program.h"
 #include "testutil.h"
+#include "tol/pleven.h"
+#include "tol/plevenwriter.h"
 #include "tol/zurndecoder.h"
 #include "tol/zurnsound.h"
 
@@ -174,6 +176,57 @@ TEST_F(ZurnTool, MixerReplacesAndAddsTracks) {
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("/no/such.wav: No such file or directory"), std::string::npos) << r.err;
   EXPECT_FALSE(std::filesystem::exists(dir.file("x.zrn")));
+}
+
+TEST_F(ZurnTool, PlevenMixerRewritesTheFileWithTheNewTrack) {
+  // Four frames of 16 x 8 at 100 ms, with an 8-bit track 0.
+  PlevWriterSettings settings{};
+  settings.width = 16;
+  settings.height = 8;
+  settings.rate = 100;
+  settings.tracks[0] = {8000, 8, 1, 0, 0};
+  PlevWriter* w = PlevWriterCreate(dir.file("in.plv").c_str(), &settings);
+  ASSERT_NE(w, nullptr);
+  std::vector<uint8_t> pixels(16 * 8), palette(768), sound(800, 0x90);
+  for (int f = 0; f < 4; ++f) {
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i + size_t(f));
+    for (size_t i = 0; i < palette.size(); ++i) palette[i] = uint8_t(i);
+    const void* parts[PLEV_TRACKS] = {sound.data()};
+    uint32_t sizes[PLEV_TRACKS] = {uint32_t(sound.size())};
+    ASSERT_EQ(PlevWriterPutFrame(w, pixels.data(), 16, palette.data(), parts, sizes), 1);
+  }
+  ASSERT_EQ(PlevWriterClose(w), 1);
+
+  struct Case {
+    std::vector<std::string> switches;
+    int track;
+    bool compressed, keepsTrack0;
+  };
+  for (const Case& c : {Case{{"/t1", "/l4"}, 1, true, true}, Case{{"/t0"}, 0, false, false}}) {
+    std::vector<std::string> args{TOL_PLEVMIX, "in.plv", clip("sound.wav"), "out.plv", "/o"};
+    args.insert(args.end(), c.switches.begin(), c.switches.end());
+    const Outcome r = runIn(dir.path().string(), args);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.plv.mix")));
+    std::unique_ptr<PlevDecoder, void (*)(PlevDecoder*)> d(PlevOpen(dir.file("out.plv").c_str(), 0, 0), PlevClose);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->frames, 4);
+    const uint32_t word = d->trackWords[c.track];
+    EXPECT_NE(word & PLEV_TRACK_HAS_SOUND, 0u);
+    EXPECT_EQ((word & PLEV_TRACK_COMPRESSED) != 0, c.compressed);
+    EXPECT_EQ(word & PLEV_TRACK_RATE_MASK, 11025u);
+    std::vector<uint8_t> picture(16 * 8), chunk(d->maxSoundSize[c.track] + 16), old(d->maxSoundSize[0] + 16);
+    PlevSetDestination(d.get(), 0, 0, 16, 8, picture.data(), 0);
+    uint64_t bytes = 0;
+    for (int f = 0; f < 4; ++f) {
+      if (f) PlevNextFrame(d.get());
+      PlevDecodeFrame(d.get());
+      EXPECT_EQ(picture[5], uint8_t(5 + f));
+      bytes += uint64_t(std::max(0, PlevTrackSound(d.get(), chunk.data(), PLEV_OPEN_TRACK(c.track))));
+      if (c.keepsTrack0) EXPECT_EQ(PlevTrackSound(d.get(), old.data(), PLEV_OPEN_TRACK(0)), 800) << f;
+    }
+    EXPECT_EQ(bytes, 4410u * 2) << "0.4 seconds of 16-bit sound at 11025";
+  }
 }
 
 TEST_F(ZurnTool, ReplacesAnExistingFileOnlyWithO) {

@@ -28,7 +28,7 @@ bool parseMixCommandLine(const tolapp::CommandLine& line, int32_t defaultLevel, 
     error = "unknown, bad or repeated switch: " + left;
     return false;
   }
-  if (o.level < 0 || o.track < 0 || o.inputTrack < 0 || (o.bits != 0 && o.bits != 8 && o.bits != 16) ||
+  if ((o.level < 0 && o.level != defaultLevel) || o.track < 0 || o.inputTrack < 0 || (o.bits != 0 && o.bits != 8 && o.bits != 16) ||
       o.channels < 0 || o.channels > 2 || o.rate < 0 || o.rate > 65535 || o.fpsNum < 0 || o.fpsDen < 0) {
     error = "a switch is out of range: /L, /T, /I from 0; /B 8 or 16; /C 1 or 2; /R below 65536; /F above 0";
     return false;
