@@ -84,7 +84,8 @@ bool readZurnFacts(const std::string& name, ZurnFacts& z, std::string& error, bo
   const uint64_t dataOffset = indexOffset + 4ull * (uint64_t(indexFrames) + 1);
   error = "The Zurn file is damaged.";
   if (trackCount > kMaxTracks || z.frames > indexFrames || dataOffset > z.fileSize || z.width == 0 ||
-      z.height == 0 || z.width > kMaxDimension || z.height > kMaxDimension || z.fpsDenominator == 0)
+      z.height == 0 || z.width > kMaxDimension || z.height > kMaxDimension || z.fpsDenominator == 0 ||
+      4ull * trackCount * z.frames > z.fileSize)  // every frame starts with a packet field per track
     return false;
 
   std::vector<uint8_t> tables(12ull * trackCount);
