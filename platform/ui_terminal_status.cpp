@@ -39,9 +39,16 @@ void onInterrupt(int) {
 }
 void onTermination(int) { g_terminations.fetch_add(1); }
 
-// Reads "a of b" (the last one in the text, digits with thousands commas) or
-// "n%" as a fraction done; -1 when the text says neither.
+// Reads "n%" or else "a of b" (the last one in the text, digits with
+// thousands commas) as a fraction done; -1 when the text says neither.
 double fractionDone(const std::string& text) {
+  // A percentage says it most directly ("frame 48 of 48 read, 41 compressed (85%)").
+  const size_t percent = text.rfind('%');
+  if (percent != std::string::npos && percent > 0) {
+    size_t a = percent;
+    while (a > 0 && std::isdigit(static_cast<unsigned char>(text[a - 1]))) --a;
+    if (a < percent) return std::atof(text.c_str() + a) / 100.0;
+  }
   auto number = [&](size_t& i, double& v) {
     size_t start = i;
     v = 0;
@@ -58,14 +65,7 @@ double fractionDone(const std::string& text) {
     size_t i = a;
     if (a < pos && number(i, done) && number(b, total) && total > 0) result = done / total;
   }
-  if (result >= 0) return result > 1 ? 1 : result;
-  const size_t percent = text.rfind('%');
-  if (percent != std::string::npos && percent > 0) {
-    size_t a = percent;
-    while (a > 0 && std::isdigit(static_cast<unsigned char>(text[a - 1]))) --a;
-    if (a < percent) return std::atof(text.c_str() + a) / 100.0;
-  }
-  return -1;
+  return result > 1 ? 1 : result;
 }
 
 std::string clockText(double seconds) {
@@ -94,7 +94,7 @@ class TerminalStatusView final : public StatusView {
   }
   ~TerminalStatusView() override {
     if (shown_) {
-      if (!tty_ && printed_ != text_) std::fprintf(stderr, "%s\n", line().c_str());
+      if (printed_ != text_) draw();  // the last line always shows
       if (tty_) std::fputc('\n', stderr);
       std::fflush(stderr);
     }
@@ -113,7 +113,7 @@ class TerminalStatusView final : public StatusView {
         std::fprintf(stderr, "%s%s%s\n", title_.c_str(), note_.empty() ? "" : " - ", note_.c_str());
     }
     const bool due = now - lastDraw_ >= (tty_ ? std::chrono::milliseconds(100) : std::chrono::milliseconds(1000));
-    if (!due && fractionDone(text_) < 1) return;
+    if (!due) return;
     lastDraw_ = now;
     draw();
   }

@@ -20,7 +20,7 @@ demo=build/demo
 rm -rf "$demo"
 mkdir -p "$demo"
 "$build/bin/zurnsample" "$demo/clip"
-"$build/bin/zurn" "$demo/clip/frame0000.png" "$demo/demo.zrn" "$demo/clip/sound.wav" /d150000
+"$build/bin/zurn" "$demo/clip/frame????.png" "$demo/demo.zrn" "$demo/clip/sound.wav" /d150000
 
 # The committed sample clip: played where there is a display (and the player
 # was built), otherwise described.
