@@ -150,12 +150,12 @@ TEST(QuickTimeDamage, HostileMovies) {
          m.tracks[0].sampleEntry = qttest::videoEntry("png ", 6, 4, 24);
        },
        true, 4},
-      {"jpeg taller than the description (the extra rows are dropped)",
+      {"jpeg taller than the description (refused, as a picture of another size is)",
        [](qttest::Movie& m) {
          m.tracks[0].sampleEntry = qttest::videoEntry("jpeg", 8, 4, 24);
          for (Bytes& s : m.tracks[0].samples) s = qttest::encodeJpeg(8, 24, 3, qttest::patternRgb(8, 24, 0));
        },
-       true, 0},
+       true, 4},
       {"raw samples claimed larger than the file",
        [](qttest::Movie& m) {
          qttest::Track& t = m.tracks[0];
