@@ -17,8 +17,9 @@
  * frames; 8-bit frames come from 'raw ' samples of 8 bits or fewer. A jpeg
  * picture smaller than the frame lands top left (one of half the frame's
  * height counts as one field of two and has its lines doubled); one larger
- * than the frame by more than block padding is a frame error. A description without a colour table gives the standard
- * 256-colour cube for 8 bits and a white-to-black ramp for fewer bits.
+ * than the frame by more than block padding is a frame error. A description
+ * without a colour table gives the standard 256-colour cube for 8 bits and
+ * a white-to-black ramp for fewer bits.
  * Sound is delivered as 8-bit unsigned or 16-bit signed little-endian
  * samples; 24- and 32-bit sources are rounded to the nearest 16-bit value.
  *
