@@ -10,10 +10,10 @@
 
 #include "run_program.h"
 #include "testutil.h"
+#include "common/pacing.h"
+#include "common/play_statistics.h"
+#include "common/sound_ring.h"
 #include "zurnplay/options.h"
-#include "zurnplay/pacing.h"
-#include "zurnplay/sound_ring.h"
-#include "zurnplay/statistics.h"
 
 namespace {
 
@@ -88,9 +88,9 @@ TEST(ZurnPlayPacing, WaitsWhenEarlySkipsWhenLateShowsTheLastFrame) {
     bool noSkip;
     uint32_t frame, frames;
     double clock, wait;
-    zurnplay::FrameAction action;
+    tolapp::FrameAction action;
   };
-  using A = zurnplay::FrameAction;
+  using A = tolapp::FrameAction;
   const Case cases[] = {
       {30, false, 3, 10, 0.050, 0.050, A::Show},   // early: wait for 0.1
       {30, false, 3, 10, 0.120, 0, A::Show},       // late by less than a frame
@@ -100,7 +100,7 @@ TEST(ZurnPlayPacing, WaitsWhenEarlySkipsWhenLateShowsTheLastFrame) {
       {0, false, 3, 10, 0.000, 0, A::Show},        // as fast as possible
   };
   for (const Case& c : cases) {
-    const zurnplay::FrameTiming timing{c.fps, c.noSkip};
+    const tolapp::FrameTiming timing{c.fps, c.noSkip};
     EXPECT_NEAR(timing.wait(c.frame, c.clock), c.wait, 1e-9) << c.frame << " at " << c.clock;
     EXPECT_EQ(timing.decide(c.frame, c.frames, c.clock), c.action) << c.frame << " at " << c.clock;
   }
@@ -108,7 +108,7 @@ TEST(ZurnPlayPacing, WaitsWhenEarlySkipsWhenLateShowsTheLastFrame) {
 
 TEST(ZurnPlaySoundRing, PullsInOrderAcrossTheWrapFillsSilenceAndClocksWhatWasHeard) {
   // 100 bytes a second, played as pulled.
-  zurnplay::SoundRing ring(16, 100, 0, 0x80);
+  tolapp::SoundRing ring(16, 100, 0, 0x80);
   EXPECT_EQ(ring.clock(0), 0);
   std::vector<uint8_t> in(12), out(10);
   for (size_t i = 0; i < in.size(); ++i) in[i] = uint8_t(i + 1);
@@ -128,7 +128,7 @@ TEST(ZurnPlaySoundRing, PullsInOrderAcrossTheWrapFillsSilenceAndClocksWhatWasHea
 }
 
 TEST(ZurnPlayStatistics, PeakSecondAndSummary) {
-  zurnplay::PlayStatistics s;
+  tolapp::PlayStatistics s;
   for (int i = 0; i < 30; ++i) s.frameRead(i == 10 ? 5000 : 1000, i * 0.125);  // 8 reads a second
   s.frameShown();
   s.frameSkipped();

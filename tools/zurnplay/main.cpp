@@ -11,18 +11,23 @@
 #include <vector>
 
 #include "common/command_line.h"
+#include "common/pacing.h"
+#include "common/play_statistics.h"
+#include "common/sound_ring.h"
 #include "common/zurn_facts.h"
 #include "platform/profile.h"
 #include "tol/yuv.h"
 #include "tol/zurndecoder.h"
 #include "tol/zurnsound.h"
 #include "zurnplay/options.h"
-#include "zurnplay/pacing.h"
-#include "zurnplay/sound_ring.h"
-#include "zurnplay/statistics.h"
 
 namespace zurnplay {
 namespace {
+
+using tolapp::FrameAction;
+using tolapp::FrameTiming;
+using tolapp::PlayStatistics;
+using tolapp::SoundRing;
 
 enum class Outcome { Finished, NextFile, Cancelled };
 

@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-namespace zurnplay {
+namespace tolapp {
 
 enum class FrameAction { Show, Skip };
 
@@ -25,4 +25,4 @@ struct FrameTiming {
   FrameAction decide(uint32_t frame, uint32_t frames, double clock) const;
 };
 
-}  // namespace zurnplay
+}  // namespace tolapp

@@ -1,9 +1,9 @@
-#include "zurnplay/statistics.h"
+#include "common/play_statistics.h"
 
 #include <cmath>
 #include <cstdio>
 
-namespace zurnplay {
+namespace tolapp {
 
 void PlayStatistics::frameRead(uint32_t bytes, double t) {
   bytes_ += bytes;
@@ -45,4 +45,4 @@ std::string PlayStatistics::summary() const {
   return text;
 }
 
-}  // namespace zurnplay
+}  // namespace tolapp

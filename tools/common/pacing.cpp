@@ -1,6 +1,6 @@
-#include "zurnplay/pacing.h"
+#include "common/pacing.h"
 
-namespace zurnplay {
+namespace tolapp {
 
 double FrameTiming::wait(uint32_t frame, double clock) const {
   const double left = due(frame) - clock;
@@ -12,4 +12,4 @@ FrameAction FrameTiming::decide(uint32_t frame, uint32_t frames, double clock) c
   return clock - due(frame) > 1.0 / framesPerSecond ? FrameAction::Skip : FrameAction::Show;
 }
 
-}  // namespace zurnplay
+}  // namespace tolapp

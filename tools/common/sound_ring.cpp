@@ -1,9 +1,9 @@
-#include "zurnplay/sound_ring.h"
+#include "common/sound_ring.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace zurnplay {
+namespace tolapp {
 
 SoundRing::SoundRing(uint32_t capacity, uint32_t bytesPerSecond, uint32_t latencyBytes, uint8_t silence)
     : ring_(capacity), bytesPerSecond_(bytesPerSecond), latencyBytes_(latencyBytes), silence_(silence) {}
@@ -63,4 +63,4 @@ double SoundRing::clock(double now) const {
   return heard > 0 ? heard : 0;
 }
 
-}  // namespace zurnplay
+}  // namespace tolapp

@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-namespace zurnplay {
+namespace tolapp {
 
 class PlayStatistics {
  public:
@@ -38,4 +38,4 @@ class PlayStatistics {
   std::deque<std::pair<double, uint32_t>> recent_;  // reads of the last second
 };
 
-}  // namespace zurnplay
+}  // namespace tolapp

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-namespace zurnplay {
+namespace tolapp {
 
 class SoundRing {
  public:
@@ -41,4 +41,4 @@ class SoundRing {
   double lastPull_ = -1, lastPullSeconds_ = 0;
 };
 
-}  // namespace zurnplay
+}  // namespace tolapp
