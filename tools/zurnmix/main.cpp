@@ -115,7 +115,10 @@ int run(const MixOptions& o) {
     SFileClose(sound.file);
     return fail(o.sound + ": sample rates of 65536 Hz and above cannot be stored (/R sets a lower one)");
   }
-  ZurnMakeSoundTrack track{uint32_t(o.track), uint32_t(sound.file->outRate), uint32_t(o.bits == 8 ? 8 : 16),
+  // The encoder takes 16-bit samples and stores the track at the width /B
+  // names, else at the source's.
+  const int32_t bits = o.bits ? o.bits : sound.file->srcBits;
+  ZurnMakeSoundTrack track{uint32_t(o.track), uint32_t(sound.file->outRate), uint32_t(bits == 8 ? 8 : 16),
                            uint32_t(sound.file->outChannels), uint32_t(o.level), &sound, readSound};
   std::printf("zurnmix: %s + %s (%s, %d Hz, %s) -> %s, track %d\n", o.video.c_str(), o.sound.c_str(),
               sound.file->typeName, sound.file->outRate, sound.file->outChannels == 2 ? "stereo" : "mono",
