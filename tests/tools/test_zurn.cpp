@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "common/zurn_facts.h"
 #include "run_program.h"
 #include "testutil.h"
 #include "tol/pleven.h"
@@ -104,8 +105,8 @@ TEST_F(ZurnTool, FrameRangeRatesHeightModesAndCropShapeTheFile) {
   const Case cases[] = {
       {{folder, "a.zrn", "/s5", "/e12"}, 8, kWidth, kHeight},
       {{clip("frame????.png*3-6"), "b.zrn"}, 4, kWidth, kHeight},
-      {{folder, "c.zrn", "/z1", "/k4"}, kFrames, kWidth, kHeight},  // shown line-doubled
-      {{folder, "d.zrn", "/z2", "/p2"}, kFrames, kWidth, kHeight / 2},
+      {{folder, "c.zrn", "/z1", "/k4"}, kFrames, kWidth, kHeight},  // interlaced: on every second line
+      {{folder, "d.zrn", "/z2", "/p2"}, kFrames, kWidth, kHeight / 2},  // doubled by the player
       {{folder, "e.zrn", "/x8", "/y-4", "/w32", "/h16"}, kFrames, 32, 16},
       {{folder, "f.zrn", "/f30", "/a15"}, kFrames / 2, kWidth, kHeight},
       {{folder, "g.zrn", clip("sound.wav"), "/l-1", "/D50", "/M1.5"}, kFrames, kWidth, kHeight},
@@ -121,10 +122,19 @@ TEST_F(ZurnTool, FrameRangeRatesHeightModesAndCropShapeTheFile) {
     EXPECT_EQ(ZurnDecoderTrackFlags(d.get(), 0), 0u) << c.args[1] << " has no sound track";
     expectDecodes(*d);
   }
-  Decoder doubled = decode("c.zrn");
-  EXPECT_NE(doubled->flags & ZURNDEC_LINE_DOUBLING, 0u);
-  Decoder second = decode("d.zrn");
-  EXPECT_EQ(second->flags & ZURNDEC_LINE_DOUBLING, 0u);
+  // The launcher's "Interlaced" writes /z1 and its "Doubled" /z2; the
+  // player reads the file's mode back as the same choice.
+  Decoder interlaced = decode("c.zrn");
+  EXPECT_NE(interlaced->flags & ZURNDEC_LINE_DOUBLING, 0u);
+  Decoder doubled = decode("d.zrn");
+  EXPECT_EQ(doubled->flags & ZURNDEC_LINE_DOUBLING, 0u);
+  for (const auto& [name, mode] : {std::pair{"c.zrn", 1}, std::pair{"d.zrn", 2}}) {
+    tolapp::ZurnFacts facts;
+    std::string error;
+    ASSERT_TRUE(tolapp::readZurnFacts(dir.file(name), facts, error)) << error;
+    EXPECT_EQ(facts.lineMode, mode) << name;
+    EXPECT_EQ(facts.height, uint32_t(kHeight / 2)) << name;
+  }
   Decoder halved = decode("f.zrn");
   EXPECT_EQ(halved->fpsNumerator, 15);
 }
@@ -223,7 +233,9 @@ TEST_F(ZurnTool, PlevenMixerRewritesTheFileWithTheNewTrack) {
       PlevDecodeFrame(d.get());
       EXPECT_EQ(picture[5], uint8_t(5 + f));
       bytes += uint64_t(std::max(0, PlevTrackSound(d.get(), chunk.data(), PLEV_OPEN_TRACK(c.track))));
-      if (c.keepsTrack0) EXPECT_EQ(PlevTrackSound(d.get(), old.data(), PLEV_OPEN_TRACK(0)), 800) << f;
+      if (c.keepsTrack0) {
+        EXPECT_EQ(PlevTrackSound(d.get(), old.data(), PLEV_OPEN_TRACK(0)), 800) << f;
+      }
     }
     EXPECT_EQ(bytes, 4410u * 2) << "0.4 seconds of 16-bit sound at 11025";
   }

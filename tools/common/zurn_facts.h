@@ -22,7 +22,7 @@ struct ZurnTrackFacts {
 struct ZurnFacts {
   uint64_t fileSize = 0;
   uint32_t width = 0, height = 0;  // height as coded
-  int32_t lineMode = 0;  // 0 every line coded, 1 every other line, 2 every other line shown doubled
+  int32_t lineMode = 0;  // 0 every line coded; every other line coded, 1 shown interlaced, 2 shown doubled
   uint32_t fpsNumerator = 0, fpsDenominator = 1;
   uint32_t frames = 0;
   uint32_t largestFrame = 0;            // as the index shows it

@@ -202,8 +202,10 @@ int run(const CompressOptions& o) {
               commas(uint64_t(double(size) / std::max(seconds, 1e-9) + 0.5)).c_str(),
               commas(budget.bytesPerSecond).c_str(), elapsed);
 
-  // Line mode 1 is recorded as the flag the decoder shows line-doubled (every
-  // coded row on every second display row); line mode 2 leaves the height.
+  // Both height modes code every other line. Interlaced (1) is recorded as
+  // the flag with which the decoder doubles the height and puts each coded
+  // row on every second display row; doubled (2) leaves the decoder's
+  // height as coded and the doubling to the player.
   const int coded = o.lineMode == 0 ? height : height / 2;
   const Expected expected{width, o.lineMode == 1 ? coded * 2 : coded, written, withSound};
   Verified verified;

@@ -28,7 +28,7 @@ struct CompressOptions {
   Fraction outputRate;                   // /A: frames per second of the output
   int32_t keyInterval = 0;               // /K: 0 none
   int32_t soundOption = 4;               // /L: -1 no sound
-  int32_t lineMode = 0;                  // /Z: 0, 1 or 2
+  int32_t lineMode = 0;                  // /Z: 0 every line, 1 interlaced, 2 doubled
   int32_t cropX = 0, cropY = 0;          // /X, /Y: offset of the picture in the input
   int32_t cropWidth = 0, cropHeight = 0; // /W, /H: 0 the input's size
   int32_t firstFrame = 0, lastFrame = 0; // /S, /E: 1-based, 0 the first and the last
