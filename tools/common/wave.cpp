@@ -74,22 +74,28 @@ bool readWave(const std::string& path, Sound& sound, std::string& error) {
   return false;
 }
 
-bool writeWave(const std::string& path, const Sound& sound) {
-  const uint32_t dataBytes = uint32_t(sound.samples.size() * 2);
+std::vector<uint8_t> waveHeader(int rate, int channels, int bits, uint32_t dataBytes) {
+  const uint32_t block = uint32_t(channels * bits / 8);
   std::vector<uint8_t> v;
-  v.reserve(44 + dataBytes);
   v.insert(v.end(), {'R', 'I', 'F', 'F'});
   put32(v, 36 + dataBytes);
   v.insert(v.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
   put32(v, 16);
   put16(v, 1);
-  put16(v, uint16_t(sound.channels));
-  put32(v, uint32_t(sound.rate));
-  put32(v, uint32_t(sound.rate * sound.channels * 2));
-  put16(v, uint16_t(sound.channels * 2));
-  put16(v, 16);
+  put16(v, uint16_t(channels));
+  put32(v, uint32_t(rate));
+  put32(v, uint32_t(rate) * block);
+  put16(v, uint16_t(block));
+  put16(v, uint16_t(bits));
   v.insert(v.end(), {'d', 'a', 't', 'a'});
   put32(v, dataBytes);
+  return v;
+}
+
+bool writeWave(const std::string& path, const Sound& sound) {
+  const uint32_t dataBytes = uint32_t(sound.samples.size() * 2);
+  std::vector<uint8_t> v = waveHeader(sound.rate, sound.channels, 16, dataBytes);
+  v.reserve(44 + dataBytes);
   for (int16_t s : sound.samples) put16(v, uint16_t(s));
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;

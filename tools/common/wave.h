@@ -24,4 +24,7 @@ bool parseWave(const std::vector<uint8_t>& bytes, Sound& sound, std::string& err
 // Writes 16-bit PCM.
 bool writeWave(const std::string& path, const Sound& sound);
 
+// The 44 bytes before the samples of a PCM WAVE file of dataBytes bytes.
+std::vector<uint8_t> waveHeader(int rate, int channels, int bits, uint32_t dataBytes);
+
 }  // namespace tolapp

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/library_messages.h"
 #include "tol/gfile.h"
 #include "zurn/options.h"
 
@@ -48,12 +49,7 @@ class PictureSource {
   std::vector<uint8_t> pixels_;
 };
 
-// The callback for the media libraries: progress lines are dropped, the
-// last error is kept in tolapp::lastLibraryMessage().
-int32_t TOL_CC keepLibraryMessage(const char* text, int32_t kind);
-
-// The library's last message, or the system's message when `name` (not a
-// numbered pattern) cannot be reached, or `fallback`.
-std::string openFailure(const std::string& name, const std::string& fallback);
+using tolapp::keepLibraryMessage;
+using tolapp::openFailure;
 
 }  // namespace zurntool
