@@ -134,12 +134,22 @@ bool checkNames(const ConvertOptions& o, std::string& error) {
   return true;
 }
 
-Sound openSound(const ConvertOptions& o, TOLMediaCallback callback, std::string& error) {
+// start, end: as SFileOpen takes them.
+Sound openSound(const ConvertOptions& o, int32_t start, int32_t end, TOLMediaCallback callback, std::string& error) {
   tolapp::lastLibraryMessage().clear();
-  Sound s(SFileOpen(o.input.c_str(), o.soundRate, o.soundBits, o.soundChannels, o.soundStart, o.soundEnd,
-                    o.soundTrack, o.rawDescription, o.rawOffset, callback));
-  if (!s) error = tolapp::openFailure(o.input, "no sound this program reads");
+  Sound s(SFileOpen(o.input.c_str(), o.soundRate, o.soundBits, o.soundChannels, start, end, o.soundTrack,
+                    o.rawDescription, o.rawOffset, callback));
+  if (!s) {
+    const std::string& message = tolapp::lastLibraryMessage();
+    error = message.empty() ? tolapp::openFailure(o.input, "no sound this program reads")
+                            : o.input + ": no sound this program reads (" + message + ")";
+  }
   return s;
+}
+
+// Milliseconds from the first source frame to the start of `frame` (0-based).
+int32_t frameTime(const GFile& g, int32_t frame) {
+  return int32_t(std::min<int64_t>(int64_t(frame) * 1000 * g.inRateDen / g.inRateNum, INT32_MAX));
 }
 
 // Fills `buffer` with up to `bytes` bytes of sound; the bytes delivered.
@@ -157,7 +167,7 @@ uint32_t readSound(SFile& s, std::vector<uint8_t>& buffer, uint32_t bytes) {
 // The sound alone into a WAVE file.
 int convertSound(const ConvertOptions& o, StagedOutput& staged, StatusWindow& status) {
   std::string error;
-  Sound s = openSound(o, showLibraryProgress, error);
+  Sound s = openSound(o, o.soundStart, o.soundEnd, showLibraryProgress, error);
   if (!s) return fail(error);
   if (!mayReplace(o, o.output, error)) return fail(error);
   std::printf("zurnconv: %s (%s) -> %s (WAVE, %s)\n", o.input.c_str(), s->typeName, o.output.c_str(),
@@ -215,7 +225,12 @@ int convertVideo(const ConvertOptions& o, StagedOutput& staged, StatusWindow& st
   std::string error;
   Sound s;
   if (o.kind == OutputKind::Avi && o.sound && g->hasSound) {
-    s = openSound(o, tolapp::keepLibraryMessage, error);
+    // The sound of the frames converted, timed as the pictures are (also a
+    // sound file's, shown at 15 frames per second), unless /J or /K say.
+    const int32_t first = std::clamp(o.firstFrame, 1, std::max(g->totalFrames, 1)) - 1;
+    const int32_t start = o.soundStartGiven ? o.soundStart : frameTime(*g, first);
+    const int32_t end = o.soundEndGiven ? o.soundEnd : o.lastFrame > 0 ? frameTime(*g, first + g->frameCount) : 0;
+    s = openSound(o, start, end, tolapp::keepLibraryMessage, error);
     if (!s) return fail(error + " (/N-1 converts without sound)");
   }
 

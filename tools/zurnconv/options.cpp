@@ -1,5 +1,6 @@
 #include "zurnconv/options.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <vector>
@@ -76,37 +77,27 @@ std::string upperExtension(const std::string& name) {
 }
 
 // The switch letters of the text in order (outside quotes, after a blank or
-// at the start, as tolutil's switch parsers find them), upper case, with
-// where each starts.
-struct SwitchAt {
-  char letter;
-  size_t at;
-};
-std::vector<SwitchAt> switchesIn(const char* text) {
-  std::vector<SwitchAt> found;
+// at the start, as tolutil's switch parsers find them), upper case.
+std::string switchLetters(const char* text) {
+  std::string letters;
   bool quoted = false;
   for (size_t i = 0; text[i]; ++i) {
     if (text[i] == '"') quoted = !quoted;
     if (text[i] != '/' || quoted || (i > 0 && static_cast<signed char>(text[i - 1]) > 32) || !text[i + 1]) continue;
-    found.push_back({char(std::toupper(static_cast<unsigned char>(text[i + 1]))), i});
+    letters += char(std::toupper(static_cast<unsigned char>(text[i + 1])));
   }
-  return found;
+  return letters;
 }
 
 // Whether the first /Y of the text is the headerless sound format rather
 // than the picture's top: the launcher writes the top before /W /H /Z /V and
-// the sound switches, and the format after them.
-bool firstYIsSoundFormat(const char* text, bool soundOnly) {
-  const std::vector<SwitchAt> all = switchesIn(text);
-  int ys = 0;
-  for (const SwitchAt& s : all) ys += s.letter == 'Y';
-  if (ys != 1) return false;
-  if (soundOnly) return true;
-  for (const SwitchAt& s : all) {
-    if (s.letter == 'Y') return false;
-    if (std::strchr("WHZVJKMRBCG", s.letter)) return true;
-  }
-  return false;
+// the sound switches, and the format after them. Without pictures (a WAVE
+// output, /V) a lone /Y is the format.
+bool firstYIsSoundFormat(const char* text, bool waveOutput) {
+  const std::string letters = switchLetters(text);
+  if (std::count(letters.begin(), letters.end(), 'Y') != 1) return false;
+  if (waveOutput || letters.find('V') != std::string::npos) return true;
+  return letters.find_first_of("WHZVJKMRBCG") < letters.find('Y');
 }
 
 // Cuts the converter's sound switch `from` out of `text` and appends it to
@@ -158,6 +149,8 @@ bool parseConvertCommandLine(const tolapp::CommandLine& line, ConvertOptions& o,
   std::vector<char> buffer(line.switches.begin(), line.switches.end());
   buffer.push_back(0);
   char* text = buffer.data();
+  // Before any switch is cut: where the /Y stands says what it is.
+  const bool formatFirst = firstYIsSoundFormat(text, o.kind == OutputKind::Wave);
   o.overwrite = GetSwitch(text, 'O') != 0;
   o.trueColour = GetSwitch(text, 'Z') != 0;
   o.video = GetSwitch(text, 'V') == 0;
@@ -165,7 +158,6 @@ bool parseConvertCommandLine(const tolapp::CommandLine& line, ConvertOptions& o,
 
   // The sound switches, in the sound input's letters.
   std::string sound;
-  const bool formatFirst = firstYIsSoundFormat(text, o.kind == OutputKind::Wave || !o.video);
   if (formatFirst) moveSwitch(text, 'Y', 'Y', sound);
   char paletteFile[GFILE_NAME_SIZE] = {};
   GFileCommandLine(text, &o.inRateNum, &o.inRateDen, &o.outRateNum, &o.outRateDen, &o.cropX, &o.cropY, &o.cropWidth,
@@ -176,7 +168,8 @@ bool parseConvertCommandLine(const tolapp::CommandLine& line, ConvertOptions& o,
   for (const auto& [from, to] : {std::pair{'J', 'S'}, {'K', 'E'}, {'M', 'K'}, {'R', 'R'}, {'B', 'B'}, {'C', 'C'},
                                  {'G', 'D'}, {'N', 'T'}})
     moveSwitch(text, from, to, sound);
-  const bool startGiven = sound.find(" /S") != std::string::npos, endGiven = sound.find(" /E") != std::string::npos;
+  o.soundStartGiven = sound.find(" /S") != std::string::npos;
+  o.soundEndGiven = sound.find(" /E") != std::string::npos;
   std::vector<char> soundText(sound.begin(), sound.end());
   soundText.push_back(0);
   std::vector<char> peek = soundText;
@@ -232,8 +225,8 @@ bool parseConvertCommandLine(const tolapp::CommandLine& line, ConvertOptions& o,
     error = "a WAVE file holds sound, and /N-1 turns the sound off";
     return false;
   }
-  if (!startGiven && o.firstFrame > 0) o.soundStart = -o.firstFrame;
-  if (!endGiven && o.lastFrame > 0) o.soundEnd = -o.lastFrame;
+  if (!o.soundStartGiven && o.firstFrame > 0) o.soundStart = -o.firstFrame;
+  if (!o.soundEndGiven && o.lastFrame > 0) o.soundEnd = -o.lastFrame;
   if (o.kind == OutputKind::Flic && upperExtension(o.output).empty()) o.output += ".flc";
   const std::string ext = upperExtension(o.output);
   o.paletteOnly = ext == ".FLC" || ext == ".GIF" || ext == ".PCX";

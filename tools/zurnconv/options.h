@@ -43,9 +43,11 @@ struct ConvertOptions {
   bool sound = true;               // /N-1 turns it off
   int32_t soundTrack = 0;          // /N
   int32_t soundRate = 0, soundBits = 0, soundChannels = 0;  // /R /B /C: 0 the source's
-  // /J /K: milliseconds, 0 none; without them -/S and -/E, the sound of
-  // those video frames.
+  // /J /K: milliseconds, 0 none. Without them the frames /S and /E choose
+  // the sound too: given as -/S and -/E here, the sound input's
+  // frame numbers (milliseconds for a sound file alone).
   int32_t soundStart = 0, soundEnd = 0;
+  bool soundStartGiven = false, soundEndGiven = false;
   uint32_t rawDescription = 0, rawOffset = 0;               // /Y /G /M: headerless PCM
 
   intptr_t owner = 0;  // /#
