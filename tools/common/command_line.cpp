@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 
@@ -82,6 +83,20 @@ bool fitName(std::string& name, std::string& error) {
 }
 
 std::string systemMessage(const std::string& name, int error) { return name + ": " + std::strerror(error); }
+
+std::string leftoverSwitchError(const char* text, const std::string& knownLetters) {
+  const std::string left = leftoverSwitch(text);
+  if (left.empty()) return left;
+  const char letter = char(std::toupper(static_cast<unsigned char>(left.size() > 1 ? left[1] : ' ')));
+  return (knownLetters.find(letter) != std::string::npos ? "bad or repeated switch: " : "unknown switch: ") + left;
+}
+
+bool inRange(int32_t value, int32_t low, int32_t high, const char* what, std::string& error) {
+  if (value >= low && value <= high) return true;
+  error = std::string(what) + " must be from " + std::to_string(low) + " to " + std::to_string(high) + ", not " +
+          std::to_string(value);
+  return false;
+}
 
 std::string leftoverSwitch(const char* text) {
   bool quoted = false;

@@ -18,6 +18,7 @@
 // switch however many slashes it holds.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,15 @@ std::string systemMessage(const std::string& name, int error);
 // The first switch left in the text (outside quotes), or empty: what a
 // tool's parsers did not take.
 std::string leftoverSwitch(const char* text);
+
+// The message for the first switch left in the text ("bad or repeated
+// switch: /s2" when its letter is among knownLetters, else "unknown switch:
+// /v"); empty when none is left.
+std::string leftoverSwitchError(const char* text, const std::string& knownLetters);
+
+// True when low <= value <= high; else false with "WHAT must be from LOW to
+// HIGH, not VALUE" in error.
+bool inRange(int32_t value, int32_t low, int32_t high, const char* what, std::string& error);
 
 // The text after a message from the libraries' callback, kept for the tool
 // to print when a call fails.
