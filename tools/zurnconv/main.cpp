@@ -56,6 +56,10 @@ struct SFileCloser {
 using Pictures = std::unique_ptr<GFile, GFileCloser>;
 using Sound = std::unique_ptr<SFile, SFileCloser>;
 
+// Why the run failed: the status window's last line, and printed once it is
+// closed.
+std::string g_failure;
+
 // The status window for the whole run; closed before the summary is printed.
 class StatusWindow {
  public:
@@ -63,18 +67,19 @@ class StatusWindow {
     StatusInit(nullptr, owner, 1);
     open_ = StatusOpen(title.c_str(), nullptr, onCancel) != 0;
   }
-  ~StatusWindow() { close(); }
-  void close() {
-    if (open_) StatusClose(0);
+  ~StatusWindow() { close(g_failure.empty() ? "" : "Error: " + g_failure); }
+  // Leaves `line` as the last status line, the one the launcher gets.
+  void close(const std::string& line) {
+    if (open_) {
+      if (!line.empty()) StatusSet(line.c_str());
+      StatusClose(0);
+    }
     open_ = false;
   }
 
  private:
   bool open_ = false;
 };
-
-// Why the run failed, printed once the status window is closed.
-std::string g_failure;
 
 int fail(const std::string& message) {
   g_failure = message;
@@ -196,7 +201,7 @@ int convertSound(const ConvertOptions& o, StagedOutput& staged, StatusWindow& st
   if (std::fclose(f) != 0 || !written) return fail(tolapp::systemMessage(staged.name(), writeError));
   if (g_stop) return stopped();
   if (!staged.commit(1, error)) return fail(error);
-  status.close();
+  status.close("Converted the sound to " + o.output + ", " + commas(bytes + header.size()) + " bytes.");
   std::printf("  sound: %.2f seconds\n  file: %s, %s bytes\n", double(bytes) / s->outBlock / s->outRate,
               o.output.c_str(), commas(bytes + header.size()).c_str());
   return 0;
@@ -245,7 +250,10 @@ int convertVideo(const ConvertOptions& o, StagedOutput& staged, StatusWindow& st
     OGFileClose(og);
     return fail(error);
   }
-  const std::string soundLine = s ? "sound " + soundText(*s) : "no sound";
+  const bool soundLeftOut = !s && g->hasSound && o.sound && o.kind != OutputKind::Avi;
+  const std::string soundLine = s              ? "sound " + soundText(*s)
+                                : soundLeftOut ? "sound left out (only AVI and WAVE files hold sound)"
+                                               : "no sound";
   std::printf("zurnconv: %s (%s) -> %s (%s, %s)\n  %d frames of %d x %d at %g frames per second, %s\n", o.input.c_str(),
               g->typeName, o.output.c_str(), kindText(o), o.trueColour ? "true colour" : "256 colours", frames, width,
               height, double(g->outRateNum) / g->outRateDen, soundLine.c_str());
@@ -279,11 +287,10 @@ int convertVideo(const ConvertOptions& o, StagedOutput& staged, StatusWindow& st
   if (writeFailed || size == 0 || written != frames)
     return fail(libraryFailure(o.output + ": writing failed") + "; nothing written");
   if (!staged.commit(o.kind == OutputKind::Series ? written : 1, error)) return fail(error);
-  status.close();
-
   const std::string files = o.kind != OutputKind::Series || written == 1
                                 ? staged.finalName(0)
                                 : staged.finalName(0) + " to " + staged.finalName(written - 1);
+  status.close("Converted " + std::to_string(written) + " frames to " + files + ", " + commas(size) + " bytes.");
   std::printf("  frames: %d\n", written);
   if (s) std::printf("  sound: %.2f seconds\n", double(soundBytes) / s->outBlock / s->outRate);
   std::printf("  %s: %s, %s bytes\n", o.kind == OutputKind::Series && written > 1 ? "files" : "file", files.c_str(),
