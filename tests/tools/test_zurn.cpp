@@ -188,24 +188,30 @@ TEST_F(ZurnTool, MixerReplacesAndAddsTracks) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("x.zrn")));
 }
 
-TEST_F(ZurnTool, PlevenMixerRewritesTheFileWithTheNewTrack) {
-  // Four frames of 16 x 8 at 100 ms, with an 8-bit track 0.
+// Four frames of 16 x 8 at 100 ms, with an 8-bit track 0 of 800 bytes a
+// frame; pixel i of frame f is i + f.
+bool writeSmallPleven(const std::string& name) {
   PlevWriterSettings settings{};
   settings.width = 16;
   settings.height = 8;
   settings.rate = 100;
   settings.tracks[0] = {8000, 8, 1, 0, 0};
-  PlevWriter* w = PlevWriterCreate(dir.file("in.plv").c_str(), &settings);
-  ASSERT_NE(w, nullptr);
+  PlevWriter* w = PlevWriterCreate(name.c_str(), &settings);
+  if (!w) return false;
   std::vector<uint8_t> pixels(16 * 8), palette(768), sound(800, 0x90);
+  bool ok = true;
   for (int f = 0; f < 4; ++f) {
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i + size_t(f));
     for (size_t i = 0; i < palette.size(); ++i) palette[i] = uint8_t(i);
     const void* parts[PLEV_TRACKS] = {sound.data()};
     uint32_t sizes[PLEV_TRACKS] = {uint32_t(sound.size())};
-    ASSERT_EQ(PlevWriterPutFrame(w, pixels.data(), 16, palette.data(), parts, sizes), 1);
+    ok = PlevWriterPutFrame(w, pixels.data(), 16, palette.data(), parts, sizes) == 1 && ok;
   }
-  ASSERT_EQ(PlevWriterClose(w), 1);
+  return PlevWriterClose(w) == 1 && ok;
+}
+
+TEST_F(ZurnTool, PlevenMixerRewritesTheFileWithTheNewTrack) {
+  ASSERT_TRUE(writeSmallPleven(dir.file("in.plv")));
 
   struct Case {
     std::vector<std::string> switches;
@@ -285,6 +291,100 @@ TEST_F(ZurnTool, ReportsFailuresWithAnExitCode) {
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("Output filename must be different than the input filename."), std::string::npos) << r.err;
   EXPECT_FALSE(std::filesystem::exists(dir.file("out.zrn")));
+}
+
+// The rules every tool shares: /? and --help list the switches; a missing
+// output folder is the system's message and leaves nothing; a long absolute
+// name is taken relative to the current folder when that fits, and refused
+// with a message when it does not.
+TEST_F(ZurnTool, EveryToolKeepsTheSharedCommandLineRules) {
+  ASSERT_EQ(zurn({clip("frame????.png"), "v.zrn", clip("sound.wav"), "/e4"}).code, 0);
+  ASSERT_TRUE(writeSmallPleven(dir.file("v.plv")));
+  const std::string deep = dir.file(std::string(100, 'd')), deeper = deep + "/" + std::string(100, 'e');
+  std::filesystem::create_directories(deeper);
+  struct Tool {
+    const char* program;
+    std::vector<std::string> inputs;  // absolute
+    const char* extension;
+  };
+  const Tool tools[] = {
+      {TOL_ZURN, {dir.file("v.zrn")}, ".zrn"},
+      {TOL_ZURNMIX, {dir.file("v.zrn"), clip("sound.wav")}, ".zrn"},
+      {TOL_PLEVMIX, {dir.file("v.plv"), clip("sound.wav")}, ".plv"},
+  };
+  for (const Tool& t : tools) {
+    SCOPED_TRACE(t.program);
+    const auto withOutput = [&](const std::string& output) {
+      std::vector<std::string> args{t.program};
+      args.insert(args.end(), t.inputs.begin(), t.inputs.end());
+      args.push_back(output);
+      return args;
+    };
+    for (const char* help : {"/?", "--help"}) {
+      const Outcome r = runIn(dir.path().string(), {t.program, help});
+      EXPECT_EQ(r.code, 0) << help;
+      EXPECT_NE(r.out.find("usage: "), std::string::npos) << help;
+      EXPECT_NE(r.out.find("  /O "), std::string::npos) << help;
+    }
+
+    Outcome r = runIn(dir.path().string(), withOutput("no/such/out" + std::string(t.extension)));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("no/such: No such file or directory"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("no")));
+
+    // Over 127 bytes from the root; a few from the current folder.
+    const std::string output = deeper + "/" + std::filesystem::path(t.program).filename().string() + t.extension;
+    ASSERT_GT(output.size(), 200u);
+    r = runIn(deeper, withOutput(output));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(output));
+    r = runIn(dir.path().string(), withOutput(deeper + "/two" + t.extension));
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("the name is longer than"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(deeper + "/two" + t.extension));
+  }
+}
+
+// Ctrl-C stops the compressor with a valid file of the frames compressed
+// so far and exit code 130.
+TEST_F(ZurnTool, CtrlCLeavesAValidShorterFile) {
+  // The sample's 16 frames, each repeated 150 times: 2400 frames.
+  std::vector<std::string> args{TOL_ZURN, clip("frame????.png"), "long.zrn", clip("sound.wav"), "/f1", "/a150"};
+  const std::string errPath = dir.file("stderr.txt");
+  const pid_t pid = fork();
+  if (pid == 0) {
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const int in = open("/dev/null", O_RDONLY), out = open("/dev/null", O_WRONLY),
+              err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0 || chdir(dir.path().c_str()) != 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
+        dup2(err, 2) < 0)
+      _exit(127);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  ASSERT_GT(pid, 0);
+  // Wait for the second progress line (a second in), then interrupt.
+  const auto progressLines = [&] {
+    const std::string text = readText(errPath);
+    int n = 0;
+    for (size_t at = 0; (at = text.find("Compressing: frame", at)) != std::string::npos; ++at) ++n;
+    return n;
+  };
+  for (int i = 0; i < 3000 && progressLines() < 2; ++i) usleep(10000);
+  kill(pid, SIGINT);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status)) << readText(errPath);
+  EXPECT_EQ(WEXITSTATUS(status), 130) << readText(errPath);
+  EXPECT_NE(readText(errPath).find("long.zrn holds the"), std::string::npos) << readText(errPath);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("long.zrn.tmp")));
+  Decoder d = decode("long.zrn");
+  ASSERT_NE(d, nullptr);
+  EXPECT_GT(d->frames, 0);
+  EXPECT_LT(d->frames, 2400);
+  expectDecodes(*d);
 }
 
 }  // namespace

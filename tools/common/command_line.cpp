@@ -1,6 +1,9 @@
 #include "command_line.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <cctype>
 #include <cstring>
@@ -65,8 +68,8 @@ std::string joinArguments(int argc, const char* const* argv) {
   return text;
 }
 
-bool fitName(std::string& name, std::string& error) {
-  constexpr size_t kMax = 127;
+bool fitName(std::string& name, std::string& error, size_t limit) {
+  const size_t kMax = limit;
   if (name.size() <= kMax) return true;
   std::error_code ec;
   const std::filesystem::path here = std::filesystem::current_path(ec);
@@ -79,6 +82,14 @@ bool fitName(std::string& name, std::string& error) {
   }
   error = name + ": the name is longer than " + std::to_string(kMax) +
           " bytes, even relative to the current folder; use a shorter name or change to a nearer folder";
+  return false;
+}
+
+bool outputFolderWritable(const std::string& output, std::string& error) {
+  const size_t slash = output.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : output.substr(0, slash);
+  if (::access(folder.c_str(), W_OK) == 0) return true;
+  error = systemMessage(folder, errno);
   return false;
 }
 

@@ -35,10 +35,15 @@ CommandLine splitArguments(int argc, const char* const* argv);
 // Joins argv[1] to argv[argc - 1] with blanks, names in double quotes.
 std::string joinArguments(int argc, const char* const* argv);
 
-// The libraries' records hold names of up to 127 bytes. A longer name is
-// replaced by its form relative to the current folder when that fits;
+// The libraries' records hold names of up to 127 bytes; an output name
+// leaves room for the temporary name made from it (limit). A longer name
+// is replaced by its form relative to the current folder when that fits;
 // otherwise false with a message saying so.
-bool fitName(std::string& name, std::string& error);
+bool fitName(std::string& name, std::string& error, size_t limit = 127);
+
+// The folder of an output file must exist and take new files; false with
+// the system's message otherwise.
+bool outputFolderWritable(const std::string& output, std::string& error);
 
 // "name: <the system's message>" for the errno value.
 std::string systemMessage(const std::string& name, int error);

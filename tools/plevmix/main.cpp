@@ -96,7 +96,8 @@ int run(const MixOptions& o) {
     if (::stat(name->c_str(), &st) != 0) return fail(tolapp::systemMessage(*name, errno));
   if (o.track >= PLEV_TRACKS) return fail("the track (/T) must be from 0 to 6");
   if (o.level > 9) return fail("the compression level (/L) must be from 0 to 9");
-  if (o.output.size() > 119) return fail(o.output + ": the output name is longer than 119 bytes");
+  std::string error;
+  if (!tolapp::outputFolderWritable(o.output, error)) return fail(error);
   if (o.output != o.video && ::stat(o.output.c_str(), &st) == 0 && !o.overwrite && !overwrite(o.output.c_str(), 0))
     return fail(o.output + " exists and was not replaced (/O replaces it)");
 
@@ -216,7 +217,8 @@ int main(int argc, char** argv) {
   }
   MixOptions options;
   std::string error;
-  if (!zurnmixtool::parseMixCommandLine(line, -1, options, error)) {
+  // The writer's temporary name is the output's with ".mix.tmp" appended.
+  if (!zurnmixtool::parseMixCommandLine(line, -1, options, error, 119)) {
     std::fprintf(stderr, "plevmix: %s\n(plevmix --help lists the switches)\n", error.c_str());
     return 2;
   }

@@ -4,10 +4,8 @@
 //
 // Exit codes: 0 done and verified; 1 failed; 2 bad command line; 130
 // stopped with Ctrl-C (the file then holds the frames compressed so far).
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -26,8 +24,6 @@
 
 namespace zurntool {
 namespace {
-
-constexpr size_t kMaxOutputName = 123;  // the encoder's temporary name must fit 127 bytes
 
 // The encoder's callback has no user data: the one job of the process keeps
 // its state here.
@@ -105,17 +101,7 @@ Budget frameBudget(const CompressOptions& o, const Hints& hints, uint32_t frame,
 }
 
 bool checkOutput(const CompressOptions& o, const PictureSource& pictures, std::string& error) {
-  if (o.output.size() > kMaxOutputName) {
-    error = o.output + ": the output name is longer than " + std::to_string(kMaxOutputName) +
-            " bytes, even relative to the current folder";
-    return false;
-  }
-  const size_t slash = o.output.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : o.output.substr(0, slash);
-  if (::access(folder.c_str(), W_OK) != 0) {
-    error = tolapp::systemMessage(folder, errno);
-    return false;
-  }
+  if (!tolapp::outputFolderWritable(o.output, error)) return false;
   if (!CheckForDup(pictures.name().c_str(), o.output.c_str()) ||
       (!o.sound.empty() && !CheckForDup(o.sound.c_str(), o.output.c_str()))) {
     error = "not compressed";

@@ -131,9 +131,10 @@ bool parseCommandLine(const tolapp::CommandLine& line, CompressOptions& o, std::
   o.input = line.names[0];
   o.output = line.names[1];
   o.sound = line.names.size() > 2 ? line.names[2] : "";
-  for (std::string* name : {&o.input, &o.output, &o.sound})
+  for (std::string* name : {&o.input, &o.sound})
     if (!name->empty() && !tolapp::fitName(*name, error)) return false;
-  return true;
+  // The encoder writes under the name with ".tmp" appended.
+  return tolapp::fitName(o.output, error, 123);
 }
 
 }  // namespace zurntool

@@ -7,7 +7,8 @@
 
 namespace zurnmixtool {
 
-bool parseMixCommandLine(const tolapp::CommandLine& line, int32_t defaultLevel, MixOptions& o, std::string& error) {
+bool parseMixCommandLine(const tolapp::CommandLine& line, int32_t defaultLevel, MixOptions& o, std::string& error,
+                         size_t outputLimit) {
   std::vector<char> buffer(line.switches.begin(), line.switches.end());
   buffer.push_back(0);
   char* text = buffer.data();
@@ -40,9 +41,8 @@ bool parseMixCommandLine(const tolapp::CommandLine& line, int32_t defaultLevel, 
   o.video = line.names[0];
   o.sound = line.names[1];
   o.output = line.names[2];
-  for (std::string* name : {&o.video, &o.sound, &o.output})
-    if (!tolapp::fitName(*name, error)) return false;
-  return true;
+  return tolapp::fitName(o.video, error) && tolapp::fitName(o.sound, error) &&
+         tolapp::fitName(o.output, error, outputLimit);
 }
 
 }  // namespace zurnmixtool

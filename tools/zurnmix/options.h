@@ -26,8 +26,10 @@ struct MixOptions {
 };
 
 // false with a message when a switch is unknown or out of range or the
-// three names are not there. defaultLevel: the level without /L.
+// three names are not there or do not fit. defaultLevel: the level without
+// /L; outputLimit: the longest output name, leaving room for the mixer's
+// temporary name.
 bool parseMixCommandLine(const tolapp::CommandLine& line, int32_t defaultLevel, MixOptions& options,
-                         std::string& error);
+                         std::string& error, size_t outputLimit = 123);
 
 }  // namespace zurnmixtool
