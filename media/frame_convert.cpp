@@ -22,14 +22,6 @@ T* allocZeroed(size_t count) {
   return p;
 }
 
-bool ensureFrameBuffer(GFileState& g) {
-  if (g.frameBuffer) return true;
-  if (g.trueColor) g.pitch *= 4;
-  size_t size = static_cast<size_t>(g.pitch) * ((g.height + 3) & ~3);
-  g.frameBuffer = allocZeroed<uint8_t>(size ? size : 1);
-  return g.frameBuffer != nullptr;
-}
-
 // The frame to copy, starting at the first pixel of the copy rectangle.
 PixelRows copySource(const GFileState& g) {
   if (g.working24) return PixelRows{g.working, g.workingPitch, 24, 0};
@@ -148,8 +140,28 @@ void copyPalettised(GFileState& g, bool newPalette) {
 
 }  // namespace
 
+bool ensureFrameBuffer(GFileState& g) {
+  if (g.frameBuffer) return true;
+  if (g.trueColor) g.pitch *= 4;
+  size_t size = static_cast<size_t>(g.pitch) * ((g.height + 3) & ~3);
+  g.frameBuffer = allocZeroed<uint8_t>(size ? size : 1);
+  return g.frameBuffer != nullptr;
+}
+
+FrameTarget directTarget(const GFileState& g, int32_t sourceWidth, int32_t sourceHeight) {
+  const Placement& p = g.place;
+  const bool whole = p.sourceX == 0 && p.sourceY == 0 && p.outX == 0 && p.outY == 0 && p.copyWidth == g.width &&
+                     p.copyHeight == g.height && sourceWidth == g.width && sourceHeight == g.height;
+  if (!g.trueColor || !g.frameBuffer || g.working24 || !whole) return FrameTarget{};
+  return FrameTarget{g.frameBuffer, g.pitch};
+}
+
 bool convertFrame(GFileState& g) {
   squareTable();
+  if (g.frame.inOutput) {
+    ensureFrameBuffer(g);
+    return true;
+  }
   if (g.trueColor) {
     if (!ensureFrameBuffer(g)) return true;
     uint8_t* out = g.frameBuffer + static_cast<ptrdiff_t>(g.place.outY) * g.pitch + g.place.outX * 4;

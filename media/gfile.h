@@ -11,6 +11,13 @@
 
 TOL_NS_BEGIN
 
+// Where a reader may write a frame itself, as 32-bit words 0x00RRGGBB top
+// row first: the delivered frame, when the source fills it exactly.
+struct FrameTarget {
+  uint8_t* pixels = nullptr;  // null: nowhere
+  int32_t pitch = 0;
+};
+
 // One source frame as a reader delivers it: top row first at pixels, rows
 // pitch bytes apart (negative for sources stored bottom-up).
 struct SourceFrame {
@@ -20,6 +27,13 @@ struct SourceFrame {
   const uint8_t* palette = nullptr;  // 768 bytes (red, green, blue) when newPalette
   bool newPalette = false;
   int32_t frameBytes = 0;
+  // In: where the reader may write the frame itself (see FrameTarget).
+  FrameTarget target;
+  // Out: the delivered frame already holds this frame, written there by the
+  // reader or kept as it was; nothing is to be converted.
+  bool inOutput = false;
+  // Out: the reader's buffer could not be allocated (the frame is kept).
+  bool outOfMemory = false;
 };
 
 // What a kind's reader does for the graphics input.
@@ -46,6 +60,7 @@ struct ProbeResult {
   int32_t width = 0, height = 0, bits = 0, frames = 0;
   int32_t rateNum = 15, rateDen = 1;
   int32_t hasSound = 0;
+  uint32_t fileSize = 0;        // of the file named by name
   uint32_t trackWords[7] = {};  // Zurn: flags and ids of up to 7 tracks; Pleven: track words
   uint32_t trackIds[7] = {};
 };
@@ -125,9 +140,9 @@ void placeAxis(int32_t x, int32_t w, int32_t sourceWidth, int32_t& sourceX, int3
 void computePlacement(GFileState& g, int32_t sourceWidth, int32_t sourceHeight);
 
 // Reading (gfile_read.cpp).
-// One output frame by the rate conversion (no pixel conversion). False when
-// a source frame could not be produced.
-bool readOutputFrame(GFileState& g);
+// One output frame by the rate conversion (no pixel conversion), the source
+// frames offered `offer`. False when a source frame could not be produced.
+bool readOutputFrame(GFileState& g, const FrameTarget& offer = FrameTarget{});
 int32_t GFileGet(GFileState& g);
 void GFileReset(GFileState& g);
 // A frame number of the source in output numbering, 1-based.
@@ -137,6 +152,12 @@ bool sendProgress(const GFileState& g, int32_t kind);  // true: cancel
 
 // Frame conversion (frame_convert.cpp).
 bool convertFrame(GFileState& g);
+// The delivered frame, allocated zeroed at first need; false when it cannot be.
+bool ensureFrameBuffer(GFileState& g);
+// Where a reader may write a source frame of the given size itself: the
+// frame buffer, when the output is true colour and the placement copies the
+// whole source onto the whole output; else nowhere.
+FrameTarget directTarget(const GFileState& g, int32_t sourceWidth, int32_t sourceHeight);
 void makeWorkingCopy(GFileState& g);
 extern const uint8_t kStaticColours[20][3];
 void writeStaticColours(uint8_t* palette);

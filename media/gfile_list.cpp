@@ -18,8 +18,8 @@ class ListSource final : public FrameSource {
     if (g_.entry && g_.entry->atEnd) closeEntry();
     if (!g_.entry && !openNext()) return false;
     GFileState& e = *g_.entry;
-    if (!readOutputFrame(e)) return false;
     computePlacement(g_, e.inputWidth, e.inputHeight);
+    if (!readOutputFrame(e, directTarget(g_, e.inputWidth, e.inputHeight))) return false;
     frame = e.frame;
     frame.palette = e.sourcePalette;
     frame.newPalette = e.frameNewPalette;

@@ -9,8 +9,6 @@
 #include "media/gfile.h"
 #include "media/gfile_probes.h"
 #include "platform/alloc.h"
-#include "platform/os.h"
-#include "util/filechecks.h"
 #include "util/paths.h"
 #include "util/rates.h"
 #include "util/text.h"
@@ -116,11 +114,6 @@ bool scanList(GFileState& g, ListEntry& e, bool haveEntry) {
 }
 
 bool probeSingleFile(GFileState& g, const char* name) {
-  if (HasExtension(name)) {
-    os::File f = os::openExisting(name, false);
-    if (f == os::kInvalidFile) return false;
-    os::close(f);
-  }
   ProbeResult r;
   if (!runProbes(name, r)) return false;
   g.source = r.source;
@@ -136,7 +129,7 @@ bool probeSingleFile(GFileState& g, const char* name) {
   g.hasSound = r.hasSound;
   std::memcpy(g.trackWords, r.trackWords, sizeof g.trackWords);
   std::memcpy(g.trackIds, r.trackIds, sizeof g.trackIds);
-  g.fileSize = tolfilesize(g.name);
+  g.fileSize = r.fileSize;
   return true;
 }
 

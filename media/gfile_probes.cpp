@@ -103,6 +103,8 @@ bool runProbes(const char* name, ProbeResult& result) {
     }
     return headRead;
   };
+  // A name with an extension names a file that must exist.
+  if (HasExtension(name) && !headFor(name)) return false;
   bool skipToSound = completeName(name, ".wav", candidate) && headFor(candidate) && wave(head, fileSize);
   for (const Probe& p : kProbes) {
     if (skipToSound && !p.sound) continue;
@@ -112,7 +114,10 @@ bool runProbes(const char* name, ProbeResult& result) {
     result = ProbeResult{};
     copyCut(result.name, GFILE_NAME_SIZE, candidate, std::strlen(candidate));
     ProbeOutcome outcome = p.open(candidate, result);
-    if (outcome == ProbeOutcome::Accepted) return true;
+    if (outcome == ProbeOutcome::Accepted) {
+      result.fileSize = headFor(result.name) ? fileSize : 0;
+      return true;
+    }
     if (outcome == ProbeOutcome::Failed) return false;
   }
   return false;

@@ -1,6 +1,8 @@
 // The readers of the graphics input's kinds, found by probing a file.
 #pragma once
 
+#include <cstddef>
+
 #include "media/gfile.h"
 
 TOL_NS_BEGIN
@@ -12,7 +14,8 @@ enum class ProbeOutcome { Declined, Accepted, Failed };
 using ProbeFunction = ProbeOutcome (*)(const char* name, ProbeResult& result);
 
 // Runs the probes in their order on name (completed with each probe's
-// extension when it has none). True with result filled when one accepts.
+// extension when it has none). True with result filled when one accepts;
+// false at once when name has an extension and names no file.
 bool runProbes(const char* name, ProbeResult& result);
 
 // The kinds' probes.
@@ -30,6 +33,11 @@ ProbeOutcome probeGif(const char* name, ProbeResult& result);
 ProbeOutcome probeJpeg(const char* name, ProbeResult& result);
 ProbeOutcome probeSoundOnly(const char* name, ProbeResult& result);
 ProbeOutcome probeRaw(const char* name, ProbeResult& result);
+
+// The largest buffer a still image may take; a larger one counts as not
+// allocated ("Out of memory", the frame kept). No limit but the allocator's
+// by default; tests lower it to reach that path.
+void setStillBufferLimit(size_t bytes);
 
 // The reader of a list or numbered sequence (gfile_list.cpp), and the open
 // of one of its entries.

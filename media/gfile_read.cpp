@@ -40,10 +40,12 @@ void skipToFirstFrame(GFileState& g) {
   }
 }
 
-bool readSourceFrame(GFileState& g) {
+bool readSourceFrame(GFileState& g, const FrameTarget& target) {
   if (!g.firstSkipDone) skipToFirstFrame(g);
   SourceFrame f;
+  f.target = target;
   if (!g.source->read(g.firstIndex + g.framesRead, f)) return false;
+  if (f.outOfMemory) sendMessage(g, "Out of memory", TOL_MESSAGE_ERROR);
   g.frame = f;
   takePalette(g, f);
   g.frame.palette = g.sourcePalette;
@@ -52,7 +54,7 @@ bool readSourceFrame(GFileState& g) {
   g.frameBytes = g.kind < GFILE_KIND_AVI ? static_cast<int32_t>(g.fileSize) : f.frameBytes;
   g.frame.frameBytes = g.frameBytes;
   if (++g.framesRead >= g.frameCount) g.atEnd = true;
-  if (g.working24) makeWorkingCopy(g);
+  if (g.working24 && !f.inOutput) makeWorkingCopy(g);
   return true;
 }
 
@@ -75,15 +77,15 @@ bool sendProgress(const GFileState& g, int32_t kind) {
   return g.callback(text, kind) != 0;
 }
 
-bool readOutputFrame(GFileState& g) {
+bool readOutputFrame(GFileState& g, const FrameTarget& offer) {
   g.frameNewPalette = false;
   const int64_t n = g.framesOut;
-  if (n == 0 && !readSourceFrame(g)) return false;
+  if (n == 0 && !readSourceFrame(g, offer)) return false;
   while (!g.atEnd) {
     __int128 target = static_cast<__int128>(n) * g.inRateNum * g.outRateDen /
                       (static_cast<__int128>(g.inRateDen) * g.outRateNum);
     if (target < g.framesRead) break;
-    if (!readSourceFrame(g)) return false;
+    if (!readSourceFrame(g, offer)) return false;
   }
   if (g.framesOut < INT32_MAX) ++g.framesOut;
   return true;
@@ -91,7 +93,10 @@ bool readOutputFrame(GFileState& g) {
 
 int32_t GFileGet(GFileState& g) {
   if (sendProgress(g, TOL_MESSAGE_PROGRESS)) return 0;
-  if (!readOutputFrame(g)) return 0;
+  // A reader may write a true-colour frame straight into the frame buffer.
+  FrameTarget target;
+  if (g.trueColor && ensureFrameBuffer(g)) target = directTarget(g, g.inputWidth, g.inputHeight);
+  if (!readOutputFrame(g, target)) return 0;
   return convertFrame(g) ? 1 : 0;
 }
 

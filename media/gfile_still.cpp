@@ -1,31 +1,47 @@
 // Still images as a graphics input: one frame, loaded at 8 bits (palette
 // indices) from files of 8 bits or fewer and at 24 bits from deeper ones.
+#include <atomic>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "media/gfile_probes.h"
 #include "media/still_image.h"
 #include "platform/alloc.h"
-#include "util/text.h"
 
 TOL_NS_BEGIN
 
 namespace {
 
+std::atomic<size_t> bufferLimit{SIZE_MAX};
+
 class StillSource final : public FrameSource {
  public:
-  StillSource(StillFormat format, const char* name, int32_t width, int32_t height, int32_t bits)
-      : format_(format), width_(width), height_(height), bits_(bits) {
-    copyCut(name_, sizeof name_, name, std::strlen(name));
-    pitch_ = ((width * bits / 8) + 3) & ~3;
+  StillSource(std::unique_ptr<StillFile> file, int32_t bits) : file_(std::move(file)), bits_(bits) {
+    const StillInfo& info = file_->info();
+    width_ = info.width;
+    height_ = info.height;
+    pitch_ = ((width_ * bits / 8) + 3) & ~3;
   }
   ~StillSource() override { tolfree(pixels_); }
 
   bool read(int32_t, SourceFrame& frame) override {
+    frame.bits = bits_;
+    frame.palette = palette_;
+    frame.frameBytes = 0;  // the file's size, known to the graphics input
+    if (frame.target.pixels && bits_ == 24 && file_->loadsWords()) {
+      // Straight into the delivered frame: no buffer, no conversion.
+      if (!file_->loadWords(frame.target.pixels, frame.target.pitch)) clearRows(frame.target);
+      frame.inOutput = true;
+      return true;
+    }
     const size_t size = static_cast<size_t>(pitch_) * height_;
-    if (!pixels_) {
+    if (!pixels_ && size <= bufferLimit.load(std::memory_order_relaxed))
       pixels_ = static_cast<uint8_t*>(tolmalloc(static_cast<uint32_t>(size)));
-      if (!pixels_) return false;
+    if (!pixels_) {
+      frame.outOfMemory = frame.inOutput = true;
+      return true;
     }
     StillImage image{};
     image.width = width_;
@@ -33,8 +49,7 @@ class StillSource final : public FrameSource {
     image.bits = bits_;
     image.pitch = pitch_;
     image.pixels = pixels_;
-    std::memset(image.colours, 0, sizeof image.colours);
-    if (!stillImageLoad(format_, name_, image)) std::memset(pixels_, 0, size);  // a file that fails to load is black
+    if (!file_->load(image)) std::memset(pixels_, 0, size);  // a file that fails to load is black
     for (int i = 0; i < 256; ++i) {
       palette_[i * 3] = image.colours[i][2];
       palette_[i * 3 + 1] = image.colours[i][1];
@@ -42,17 +57,19 @@ class StillSource final : public FrameSource {
     }
     frame.pixels = pixels_ + static_cast<ptrdiff_t>(height_ - 1) * pitch_;
     frame.pitch = -pitch_;
-    frame.bits = bits_;
-    frame.palette = palette_;
     frame.newPalette = true;
-    frame.frameBytes = 0;  // the file's size, known to the graphics input
     return true;
   }
   void rewind() override {}
 
  private:
-  StillFormat format_;
-  char name_[GFILE_NAME_SIZE] = {};
+  // A file that fails to load is black.
+  void clearRows(const FrameTarget& target) const {
+    for (int32_t y = 0; y < height_; ++y)
+      std::memset(target.pixels + static_cast<ptrdiff_t>(y) * target.pitch, 0, static_cast<size_t>(width_) * 4);
+  }
+
+  std::unique_ptr<StillFile> file_;
   int32_t width_, height_, bits_, pitch_;
   uint8_t* pixels_ = nullptr;
   uint8_t palette_[768] = {};
@@ -72,15 +89,16 @@ const char* typeNameOf(StillFormat f) {
 }
 
 ProbeOutcome probeStill(StillFormat format, const char* name, ProbeResult& r) {
-  StillInfo info{};
-  if (!stillImageInfo(format, name, info)) return ProbeOutcome::Declined;
+  std::unique_ptr<StillFile> file = StillFile::open(format, name);
+  if (!file) return ProbeOutcome::Declined;
+  const StillInfo info = file->info();
   // Every format is held to the still-image limit: the buffer is allocated
   // from the header's size.
   if (info.width <= 0 || info.height <= 0 || info.width > kStillMaxSide || info.height > kStillMaxSide)
     return ProbeOutcome::Declined;
   if (format == StillFormat::Tif && info.compression == 5) return ProbeOutcome::Declined;
   const int32_t bits = info.bitsPerPixel <= 8 ? 8 : 24;
-  r.source = new (std::nothrow) StillSource(format, name, info.width, info.height, bits);
+  r.source = new (std::nothrow) StillSource(std::move(file), bits);
   if (!r.source) return ProbeOutcome::Declined;
   r.kind = static_cast<int32_t>(format);
   r.typeName = typeNameOf(format);
@@ -92,6 +110,8 @@ ProbeOutcome probeStill(StillFormat format, const char* name, ProbeResult& r) {
 }
 
 }  // namespace
+
+void setStillBufferLimit(size_t bytes) { bufferLimit.store(bytes, std::memory_order_relaxed); }
 
 ProbeOutcome probeBmp(const char* name, ProbeResult& r) { return probeStill(StillFormat::Bmp, name, r); }
 ProbeOutcome probePcx(const char* name, ProbeResult& r) { return probeStill(StillFormat::Pcx, name, r); }

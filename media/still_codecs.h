@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "media/still_image.h"
@@ -37,10 +38,12 @@ bool tgaSave(const StillImage& image, std::vector<uint8_t>& file);
 bool pngInfo(const char* name, StillInfo& info);
 bool pngLoad(const char* name, StillImage& image);
 bool pngSave(const char* name, const StillImage& image);
+std::unique_ptr<StillFile> pngOpen(const char* name);
 
 bool jpegInfo(const char* name, StillInfo& info);
 bool jpegLoad(const char* name, StillImage& image);
 bool jpegSave(const char* name, const StillImage& image, int32_t quality);
+std::unique_ptr<StillFile> jpegOpen(const char* name);
 
 bool tiffInfo(const char* name, StillInfo& info);
 bool tiffLoad(const char* name, StillImage& image);

@@ -1,4 +1,6 @@
 // The still-image calls: each format's reader or writer chosen by its code.
+#include <string>
+
 #include "media/still_codecs.h"
 
 TOL_NS_BEGIN
@@ -30,7 +32,30 @@ bool saveToFile(SaveInMemory save, const char* name, const StillImage& image) {
   return save(image, bytes) && writeWholeFile(name, bytes);
 }
 
+// Formats read whole by their loader: the information call and the loader
+// each read the file.
+class NamedStillFile final : public StillFile {
+ public:
+  NamedStillFile(StillFormat format, const char* name, const StillInfo& info) : format_(format), name_(name) {
+    info_ = info;
+  }
+  bool load(StillImage& image) override { return stillImageLoad(format_, name_.c_str(), image); }
+
+ private:
+  StillFormat format_;
+  std::string name_;
+};
+
 }  // namespace
+
+std::unique_ptr<StillFile> StillFile::open(StillFormat format, const char* name) {
+  if (!name) return nullptr;
+  if (format == StillFormat::Png) return pngOpen(name);
+  if (format == StillFormat::Jpeg) return jpegOpen(name);
+  StillInfo info{};
+  if (!stillImageInfo(format, name, info)) return nullptr;
+  return std::make_unique<NamedStillFile>(format, name, info);
+}
 
 bool stillImageInfo(StillFormat format, const char* name, StillInfo& info) {
   info = StillInfo{};

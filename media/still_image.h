@@ -63,6 +63,33 @@ struct StillImage {
 // but nothing outside it has been touched.
 bool stillImageLoad(StillFormat format, const char* name, StillImage& image);
 
+// A still image file whose header has been read once: the information call
+// and the loader of one file without reading its header twice. The file is
+// held open from open() to the first load; later loads read it again.
+class StillFile {
+ public:
+  // Null when the file is not a readable file of that format (as for
+  // stillImageInfo).
+  static std::unique_ptr<StillFile> open(StillFormat format, const char* name);
+  virtual ~StillFile() = default;
+  const StillInfo& info() const { return info_; }
+  // As stillImageLoad.
+  virtual bool load(StillImage& image) = 0;
+  // Whether loadWords can deliver this picture (a true-colour PNG or JPEG).
+  virtual bool loadsWords() const { return false; }
+  // The picture as 32-bit words 0x00RRGGBB (blue, green, red, 0), top row
+  // first at top, rows pitch bytes apart; the rows are the caller's memory,
+  // so nothing is allocated for the pixels. False on any error (the rows'
+  // contents are then unspecified).
+  virtual bool loadWords(uint8_t* top, int32_t pitch) {
+    (void)top, (void)pitch;
+    return false;
+  }
+
+ protected:
+  StillInfo info_{};
+};
+
 // JPEG quality the output writer uses.
 constexpr int32_t kStillJpegQuality = 100;
 

@@ -9,9 +9,12 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "media/still_codecs.h"
+#include "media/still_pixels.h"
 
 TOL_NS_BEGIN
 
@@ -123,21 +126,45 @@ bool writeAll(jpeg_compress_struct& cinfo, JpegError& error, std::FILE* file, co
   return true;
 }
 
-}  // namespace
-
-bool jpegInfo(const char* name, StillInfo& info) {
-  JpegReader r(name);
-  if (!readHeader(r)) return false;
-  info.width = static_cast<int32_t>(std::min<JDIMENSION>(r.cinfo.image_width, INT32_MAX));
-  info.height = static_cast<int32_t>(std::min<JDIMENSION>(r.cinfo.image_height, INT32_MAX));
-  info.bitsPerPixel = 8 * r.cinfo.num_components;
-  info.compression = 0;
+bool readWords(JpegReader& r, uint8_t* top, int32_t pitch, const StillInfo& info) {
+  jpeg_decompress_struct& cinfo = r.cinfo;
+  if (setjmp(r.error.jump)) return false;
+  cinfo.out_color_space = JCS_EXT_BGRX;
+  jpeg_start_decompress(&cinfo);
+  if (cinfo.output_width != static_cast<JDIMENSION>(info.width) ||
+      cinfo.output_height != static_cast<JDIMENSION>(info.height))
+    return false;
+  // The library bypasses the cache when it writes aligned rows, and the
+  // filler bytes it sets to 255 must become 0: each row goes to a misaligned
+  // row of its own first, to be copied while it is still in the cache.
+  JSAMPARRAY scratch =
+      (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, cinfo.output_width * 4 + 4, 1);
+  JSAMPROW row = scratch[0] + 4;
+  while (cinfo.output_scanline < cinfo.output_height) {
+    uint8_t* out = top + static_cast<ptrdiff_t>(cinfo.output_scanline) * pitch;
+    if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) return false;
+    copyClearingFiller(row, out, info.width);
+  }
+  jpeg_finish_decompress(&cinfo);
   return true;
 }
 
-bool jpegLoad(const char* name, StillImage& image) {
-  JpegReader r(name);
-  if (!readHeader(r)) return false;
+void fillInfo(const jpeg_decompress_struct& cinfo, StillInfo& info) {
+  info.width = static_cast<int32_t>(std::min<JDIMENSION>(cinfo.image_width, INT32_MAX));
+  info.height = static_cast<int32_t>(std::min<JDIMENSION>(cinfo.image_height, INT32_MAX));
+  info.bitsPerPixel = 8 * cinfo.num_components;
+  info.compression = 0;
+}
+
+// A reader whose header has been read: false (and nothing kept) when the
+// file cannot be opened or its header is not that of a JPEG file.
+std::unique_ptr<JpegReader> openReader(const char* name) {
+  auto r = std::make_unique<JpegReader>(name);
+  if (!readHeader(*r)) return nullptr;
+  return r;
+}
+
+bool loadFrom(JpegReader& r, StillImage& image) {
   const bool grey = r.cinfo.jpeg_color_space == JCS_GRAYSCALE;
   if (r.cinfo.image_width > INT32_MAX || r.cinfo.image_height > INT32_MAX ||
       !stillBufferFits(image, static_cast<int32_t>(r.cinfo.image_width), static_cast<int32_t>(r.cinfo.image_height),
@@ -148,6 +175,52 @@ bool jpegLoad(const char* name, StillImage& image) {
   if (!readRows(r, image)) return false;
   if (grey) stillFinishIndexed(image);
   return true;
+}
+
+class JpegFile final : public StillFile {
+ public:
+  JpegFile(const char* name, std::unique_ptr<JpegReader> reader) : name_(name), reader_(std::move(reader)) {
+    fillInfo(reader_->cinfo, info_);
+    const J_COLOR_SPACE space = reader_->cinfo.jpeg_color_space;
+    words_ = space == JCS_YCbCr || space == JCS_RGB;
+  }
+  bool load(StillImage& image) override {
+    std::unique_ptr<JpegReader> r = take();
+    return r && loadFrom(*r, image);
+  }
+  bool loadsWords() const override { return words_; }
+  bool loadWords(uint8_t* top, int32_t pitch) override {
+    std::unique_ptr<JpegReader> r = take();
+    return words_ && r && readWords(*r, top, pitch, info_);
+  }
+
+ private:
+  // The reader opened with the file the first time, a new one later.
+  std::unique_ptr<JpegReader> take() { return reader_ ? std::move(reader_) : openReader(name_.c_str()); }
+
+  std::string name_;
+  std::unique_ptr<JpegReader> reader_;
+  bool words_;
+};
+
+}  // namespace
+
+std::unique_ptr<StillFile> jpegOpen(const char* name) {
+  std::unique_ptr<JpegReader> r = openReader(name);
+  if (!r) return nullptr;
+  return std::make_unique<JpegFile>(name, std::move(r));
+}
+
+bool jpegInfo(const char* name, StillInfo& info) {
+  std::unique_ptr<JpegReader> r = openReader(name);
+  if (!r) return false;
+  fillInfo(r->cinfo, info);
+  return true;
+}
+
+bool jpegLoad(const char* name, StillImage& image) {
+  std::unique_ptr<JpegReader> r = openReader(name);
+  return r && loadFrom(*r, image);
 }
 
 bool jpegSave(const char* name, const StillImage& image, int32_t quality) {

@@ -1,6 +1,7 @@
 #include "media/still_pixels.h"
 
 #include <algorithm>
+#include <cstring>
 #include <bit>
 
 TOL_NS_BEGIN
@@ -75,6 +76,23 @@ void expandIndicesInPlace(uint8_t* row, int32_t width, const uint8_t (*colours)[
     d[2] = c[2];
     d[1] = c[1];
     d[0] = c[0];
+  }
+}
+
+void copyClearingFiller(const uint8_t* src, uint8_t* dst, int32_t width) {
+  // Four pixels at a time as one 16-byte vector.
+  using Words = uint32_t __attribute__((vector_size(16)));
+  const Words mask = {0x00FFFFFFu, 0x00FFFFFFu, 0x00FFFFFFu, 0x00FFFFFFu};
+  int32_t x = 0;
+  for (; x + 4 <= width; x += 4) {
+    Words words;
+    std::memcpy(&words, src + 4 * x, sizeof words);
+    words &= mask;
+    std::memcpy(dst + 4 * x, &words, sizeof words);
+  }
+  for (; x < width; ++x) {
+    std::memcpy(dst + 4 * x, src + 4 * x, 3);
+    dst[4 * x + 3] = 0;
   }
 }
 

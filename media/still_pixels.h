@@ -35,6 +35,9 @@ void bgrFromBgr(const uint8_t* src, int32_t width, int32_t stride, uint8_t* dst)
 // (from the right, so nothing is read after it is overwritten).
 void expandIndicesInPlace(uint8_t* row, int32_t width, const uint8_t (*colours)[4]);
 
+// `width` 4-byte pixels copied with their fourth byte set to 0.
+void copyClearingFiller(const uint8_t* src, uint8_t* dst, int32_t width);
+
 // Reverses the order of the pixels of a row (pictures stored right to left).
 void mirrorRow(uint8_t* row, int32_t width, int32_t bytesPerPixel);
 

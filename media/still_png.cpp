@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "media/still_codecs.h"
@@ -49,11 +51,12 @@ bool isIndexed(png_structp png, png_infop info) {
   return type == PNG_COLOR_TYPE_PALETTE || (type == PNG_COLOR_TYPE_GRAY && png_get_bit_depth(png, info) <= 8);
 }
 
-// Sets the transformations to one byte an index or three bytes blue, green,
-// red, then reads every row to its place.
-bool readRows(PngReader& r, bool indexed, png_bytep* rows, png_uint_32 width) {
+// Sets the transformations to one byte an index (bytesPerPixel 1), or
+// three bytes blue, green, red (3), or those and a 0 (4), then reads every
+// row to its place.
+bool readRows(PngReader& r, png_uint_32 bytesPerPixel, png_bytep* rows, png_uint_32 width) {
   if (setjmp(png_jmpbuf(r.png))) return false;
-  if (indexed) {
+  if (bytesPerPixel == 1) {
     png_set_packing(r.png);
   } else {
     png_set_strip_16(r.png);
@@ -61,10 +64,11 @@ bool readRows(PngReader& r, bool indexed, png_bytep* rows, png_uint_32 width) {
     png_set_palette_to_rgb(r.png);
     png_set_gray_to_rgb(r.png);
     png_set_bgr(r.png);
+    if (bytesPerPixel == 4) png_set_filler(r.png, 0, PNG_FILLER_AFTER);
   }
   png_set_interlace_handling(r.png);
   png_read_update_info(r.png, r.info);
-  if (png_get_rowbytes(r.png, r.info) != width * (indexed ? 1 : 3)) return false;
+  if (png_get_rowbytes(r.png, r.info) != width * bytesPerPixel) return false;
   png_read_image(r.png, rows);
   return true;
 }
@@ -84,21 +88,20 @@ bool writeAll(png_structp png, png_infop info, std::FILE* file, const StillImage
   return true;
 }
 
-}  // namespace
-
-bool pngInfo(const char* name, StillInfo& info) {
-  PngReader r(name);
-  if (!r.ready() || !readHeader(r)) return false;
-  info.width = static_cast<int32_t>(png_get_image_width(r.png, r.info));
-  info.height = static_cast<int32_t>(png_get_image_height(r.png, r.info));
-  info.bitsPerPixel = png_get_bit_depth(r.png, r.info) * png_get_channels(r.png, r.info);
-  info.compression = 0;
-  return true;
+std::unique_ptr<PngReader> openReader(const char* name) {
+  auto r = std::make_unique<PngReader>(name);
+  if (!r->ready() || !readHeader(*r)) return nullptr;
+  return r;
 }
 
-bool pngLoad(const char* name, StillImage& image) {
-  PngReader r(name);
-  if (!r.ready() || !readHeader(r)) return false;
+void fillInfo(const PngReader& r, StillInfo& info) {
+  info.width = static_cast<int32_t>(std::min<png_uint_32>(png_get_image_width(r.png, r.info), INT32_MAX));
+  info.height = static_cast<int32_t>(std::min<png_uint_32>(png_get_image_height(r.png, r.info), INT32_MAX));
+  info.bitsPerPixel = png_get_bit_depth(r.png, r.info) * png_get_channels(r.png, r.info);
+  info.compression = 0;
+}
+
+bool loadFrom(PngReader& r, StillImage& image) {
   const png_uint_32 width = png_get_image_width(r.png, r.info), height = png_get_image_height(r.png, r.info);
   const bool indexed = isIndexed(r.png, r.info);
   if (width > INT32_MAX || height > INT32_MAX ||
@@ -120,9 +123,60 @@ bool pngLoad(const char* name, StillImage& image) {
   }
   std::vector<png_bytep> rows(height);
   for (png_uint_32 y = 0; y < height; ++y) rows[y] = stillRow(image, static_cast<int32_t>(y));
-  if (!readRows(r, indexed, rows.data(), width)) return false;
+  if (!readRows(r, indexed ? 1 : 3, rows.data(), width)) return false;
   if (indexed) stillFinishIndexed(image);
   return true;
+}
+
+class PngFile final : public StillFile {
+ public:
+  PngFile(const char* name, std::unique_ptr<PngReader> reader) : name_(name), reader_(std::move(reader)) {
+    fillInfo(*reader_, info_);
+    words_ = !isIndexed(reader_->png, reader_->info);
+  }
+  bool load(StillImage& image) override {
+    std::unique_ptr<PngReader> r = take();
+    return r && loadFrom(*r, image);
+  }
+  bool loadsWords() const override { return words_; }
+  bool loadWords(uint8_t* top, int32_t pitch) override {
+    std::unique_ptr<PngReader> r = take();
+    if (!words_ || !r || png_get_image_width(r->png, r->info) != static_cast<png_uint_32>(info_.width) ||
+        png_get_image_height(r->png, r->info) != static_cast<png_uint_32>(info_.height))
+      return false;
+    rows_.resize(static_cast<size_t>(info_.height));
+    for (int32_t y = 0; y < info_.height; ++y) rows_[y] = top + static_cast<ptrdiff_t>(y) * pitch;
+    return readRows(*r, 4, rows_.data(), static_cast<png_uint_32>(info_.width));
+  }
+
+ private:
+  // The reader opened with the file the first time, a new one later.
+  std::unique_ptr<PngReader> take() { return reader_ ? std::move(reader_) : openReader(name_.c_str()); }
+
+  std::string name_;
+  std::unique_ptr<PngReader> reader_;
+  std::vector<png_bytep> rows_;
+  bool words_;
+};
+
+}  // namespace
+
+std::unique_ptr<StillFile> pngOpen(const char* name) {
+  std::unique_ptr<PngReader> r = openReader(name);
+  if (!r) return nullptr;
+  return std::make_unique<PngFile>(name, std::move(r));
+}
+
+bool pngInfo(const char* name, StillInfo& info) {
+  std::unique_ptr<PngReader> r = openReader(name);
+  if (!r) return false;
+  fillInfo(*r, info);
+  return true;
+}
+
+bool pngLoad(const char* name, StillImage& image) {
+  std::unique_ptr<PngReader> r = openReader(name);
+  return r && loadFrom(*r, image);
 }
 
 bool pngSave(const char* name, const StillImage& image) {
