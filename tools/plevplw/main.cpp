@@ -108,7 +108,7 @@ class Player {
     std::vector<int16_t> mixed;
     auto feedSound = [&](uint32_t step) {
       mixed.clear();
-      feed.feed(step + lead, steps, mixed);
+      feed.feed(uint32_t(std::min<uint64_t>(uint64_t(step) + lead, steps)), steps, mixed);
       ring_->push(mixed.data(), uint32_t(mixed.size() * 2));
     };
 
@@ -201,6 +201,11 @@ class Player {
       if (s + 1 >= steps) break;
       PlevNextFrame(d);
       ++s;
+      if (d->readError) {
+        std::fprintf(stderr, "plevplw: %s: the file cannot be read past frame %u\n", name.c_str(), s % frames);
+        outcome = Outcome::NextFile;
+        break;
+      }
     }
     // Let the sound that runs ahead of the last frame finish.
     if (sound && outcome == Outcome::Finished) {

@@ -119,7 +119,7 @@ bool parseSwitches(char* text, PlayOptions& o, std::string& error) {
   if (!inRange(style, 0, 4, "the window style (/I)", error) ||
       !inRange(o.width, 0, 16384, "the width (/W)", error) ||
       !inRange(o.height, 0, 16384, "the height (/H)", error) ||
-      !inRange(o.readAheadKilobytes, 0, 1 << 21, "the read-ahead memory (/E)", error) ||
+      !inRange(o.readAheadKilobytes, 0, 1 << 20, "the read-ahead memory (/E)", error) ||
       !inRange(o.readBytesPerSecond, 0, INT32_MAX, "the read speed (/M)", error) ||
       !inRange(o.trackMask, -1, 127, "the tracks (/T)", error) ||
       !inRange(keys, 0, 7, "the disabled keys (/U)", error) ||
