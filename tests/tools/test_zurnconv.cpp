@@ -90,6 +90,8 @@ TEST_F(ConverterTool, FailuresLeaveNothingBehind) {
       {{clip(), "out.wav"}, 1, "no sound this program reads"},
       {{sample_->file("clip/sound.wav"), "out.avi", "/g8000"}, 2, "need its format"},
       {{sample_->file("clip/sound.wav"), sample_->file("clip/sound.wav"), "/o"}, 1, "not converted"},
+      // The staged name beside it must fit the libraries' 127 bytes too.
+      {{clip(), std::string(118, 'n') + ".avi"}, 1, "the output name is longer than"},
   };
   for (const Case& c : cases) {
     const Outcome r = zurnconv(c.args);
