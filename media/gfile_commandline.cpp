@@ -68,7 +68,7 @@ void GFileCommandLine(char* text, int32_t* inRateNum, int32_t* inRateDen, int32_
   if (paletteFirst) {
     int32_t v = GetSwitchNum(text, 'I', (256 - count) / 2);
     if (v < 0) v = 0;
-    if (v + count > 256) v = 256 - count;
+    if (v > 256 - count) v = 256 - count;  // compared so that a huge /I cannot overflow
     *paletteFirst = v;
   }
   if (paletteOverlap) {
