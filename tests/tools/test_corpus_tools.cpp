@@ -312,6 +312,7 @@ TEST_F(CorpusTools, ZurnMixerReplacesAndAddsTracksFromEveryKindOfSound) {
     args.insert(args.end(), c.args.begin() + 1, c.args.end());
     const Outcome r = run(args);
     ASSERT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_NE(r.err.find("Done: track " + std::to_string(c.track)), std::string::npos) << "last status line: " << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir.file("v.zrn.tmp")));
 
     tolapp::ZurnFacts facts;
@@ -357,6 +358,7 @@ TEST_F(CorpusTools, PlevenMixerWritesRawAndCompressedTracks) {
     args.insert(args.end(), c.args.begin() + 1, c.args.end());
     const Outcome r = run(args);
     ASSERT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_NE(r.err.find("Done: track " + std::to_string(c.track) + " in 10 frames"), std::string::npos) << r.err;
 
     std::unique_ptr<PlevDecoder, void (*)(PlevDecoder*)> d(PlevOpen(dir.file("out.plv").c_str(), 0, 0), PlevClose);
     ASSERT_NE(d, nullptr);

@@ -34,13 +34,13 @@ void expectDecodes(ZurnDecoder& d) {
 
 class ZurnTool : public ::testing::Test {
  protected:
-  // One sample clip for all tests: frame0000.png to frame0015.png and
-  // sound.wav, 16/15 seconds of 11025 Hz mono.
+  // One sample clip for all tests: frame0000.png to frame0015.png,
+  // sound.wav, 16/15 seconds of 11025 Hz mono, and the same as clip.plv.
   static void SetUpTestSuite() {
     sample_ = std::make_unique<testutil::TempDir>();
     const Outcome r = runIn(sample_->path().string(), {TOL_ZURNSAMPLE, "clip", "/N" + std::to_string(kFrames),
                                                    "/W" + std::to_string(kWidth), "/H" + std::to_string(kHeight),
-                                                   "/R11025"});
+                                                   "/R11025", "/P"});
     ASSERT_EQ(r.code, 0) << r.err;
   }
   static void TearDownTestSuite() { sample_.reset(); }
@@ -299,7 +299,6 @@ TEST_F(ZurnTool, ReportsFailuresWithAnExitCode) {
 // with a message when it does not.
 TEST_F(ZurnTool, EveryToolKeepsTheSharedCommandLineRules) {
   ASSERT_EQ(zurn({clip("frame????.png"), "v.zrn", clip("sound.wav"), "/e4"}).code, 0);
-  ASSERT_TRUE(writeSmallPleven(dir.file("v.plv")));
   const std::string deep = dir.file(std::string(100, 'd')), deeper = deep + "/" + std::string(100, 'e');
   std::filesystem::create_directories(deeper);
   struct Tool {
@@ -310,7 +309,7 @@ TEST_F(ZurnTool, EveryToolKeepsTheSharedCommandLineRules) {
   const Tool tools[] = {
       {TOL_ZURN, {dir.file("v.zrn")}, ".zrn"},
       {TOL_ZURNMIX, {dir.file("v.zrn"), clip("sound.wav")}, ".zrn"},
-      {TOL_PLEVMIX, {dir.file("v.plv"), clip("sound.wav")}, ".plv"},
+      {TOL_PLEVMIX, {clip("clip.plv"), clip("sound.wav")}, ".plv"},
   };
   for (const Tool& t : tools) {
     SCOPED_TRACE(t.program);

@@ -175,31 +175,40 @@ int run(const MixOptions& o) {
       }
     }
     ok = PlevWriterPutFrame(writer, picture.data(), in->width, in->palette, parts, sizes) == 1;
-    if (f % 16 == 0) {
-      char line[64];
-      std::snprintf(line, sizeof line, "Mixing frame %d of %d", f + 1, in->frames);
-      StatusSet(line);
-    }
+    char line[64];
+    std::snprintf(line, sizeof line, "Mixing frame %d of %d", f + 1, in->frames);
+    StatusSet(line);
     StatusCheck();
   }
-  StatusClose(0);
   const int32_t frames = in->frames;
   in.reset();  // the output may be the input
+  // The last status line (the launcher's copy) says how it ended.
+  const auto finish = [](const std::string& outcome) {
+    StatusSet(outcome.c_str());
+    StatusClose(0);
+  };
   if (!ok || g_stop) {
     PlevWriterClose(writer);
     std::remove(temporaryName.c_str());
     if (g_stop) {
+      finish("Stopped; nothing written");
       std::fprintf(stderr, "plevmix: stopped; nothing written\n");
       return 130;
     }
+    finish("Error: out of memory; nothing written");
     return fail("out of memory; nothing written");
   }
-  if (!PlevWriterClose(writer)) return fail(o.output + ": the Pleven file could not be written");
+  if (!PlevWriterClose(writer)) {
+    finish("Error: the Pleven file could not be written");
+    return fail(o.output + ": the Pleven file could not be written");
+  }
   if (std::rename(temporaryName.c_str(), o.output.c_str()) != 0) {
     const int e = errno;
     std::remove(temporaryName.c_str());
+    finish("Error: " + tolapp::systemMessage(o.output, e));
     return fail(tolapp::systemMessage(o.output, e));
   }
+  finish("Done: track " + std::to_string(o.track) + " in " + std::to_string(frames) + " frames");
   std::printf("plevmix: %s + %s -> %s\n  frames: %d\n  track %d: %d Hz, %d bits, %s, %s\n", o.video.c_str(),
               o.sound.c_str(), o.output.c_str(), frames, o.track, sound->outRate, sound->outBits,
               sound->outChannels == 2 ? "stereo" : "mono",

@@ -13,6 +13,7 @@
 #include "tol/status.h"
 #include "tol/tolutil.h"
 #include "tol/zurnmix.h"
+#include "common/zurn_facts.h"
 #include "zurnmix/options.h"
 
 namespace {
@@ -68,7 +69,7 @@ int32_t TOL_CC readSound(void*, void* userData, void* buffer, int32_t byteCount)
   return int32_t(got);
 }
 
-uint32_t g_frames = 0;
+uint32_t g_frames = 0, g_totalFrames = 0;
 
 int32_t TOL_CC onMix(int32_t kind, ZurnMakeState* handle, const char* text) {
   if (kind == 2) {
@@ -76,9 +77,9 @@ int32_t TOL_CC onMix(int32_t kind, ZurnMakeState* handle, const char* text) {
     return 0;
   }
   const auto* p = reinterpret_cast<const ZurnMixProgress*>(handle);
-  if (p && p->frame % 16 == 0) {
+  if (p) {
     char line[96];
-    std::snprintf(line, sizeof line, "Mixing frame %u", p->frame + 1);
+    std::snprintf(line, sizeof line, "Mixing frame %u of %u", p->frame + 1, g_totalFrames);
     StatusSet(line);
   }
   if (p) g_frames = p->frame + 1;
@@ -125,13 +126,21 @@ int run(const MixOptions& o) {
               o.output.c_str(), o.track);
   std::fflush(stdout);
 
+  tolapp::ZurnFacts facts;
+  if (tolapp::readZurnFacts(o.video, facts, error, false)) g_totalFrames = facts.frames;
   StatusInit(nullptr, o.owner, 1);
   StatusOpen(("Zurn Audio Mixer - " + o.output).c_str(), nullptr, onCancel);
   const uint32_t size = ZurnMix(o.video.c_str(), o.output.c_str(), uint32_t(o.fpsNum), uint32_t(o.fpsDen),
                                 o.startFrame, 1, &track, onMix);
-  StatusClose(0);
   const double seconds = double(sound.delivered) / sound.file->outBlock / sound.file->outRate;
   SFileClose(sound.file);
+  // The last status line (the launcher's copy) says how it ended.
+  const std::string outcome = g_stop      ? "Stopped; nothing written"
+                              : size == 0 ? "Error: " + (g_message.empty() ? "the mix failed; nothing written" : g_message)
+                                          : "Done: track " + std::to_string(o.track) + (track.rate == 0 ? " replaced" : " added") +
+                                                " in " + std::to_string(g_frames) + " frames";
+  StatusSet(outcome.c_str());
+  StatusClose(0);
   if (g_stop) {
     std::fprintf(stderr, "zurnmix: stopped; nothing written\n");
     return 130;

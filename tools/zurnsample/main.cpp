@@ -1,9 +1,11 @@
 // zurnsample: writes a small synthetic clip to try the compressor on: a
 // numbered PNG sequence of a moving, textured picture (frame0000.png, ...)
 // and a WAVE file with a rising tone (sound.wav) that lasts as long as the
-// frames at 15 frames per second.
+// frames at 15 frames per second; with /P also the same clip as a Pleven
+// file (clip.plv: the pictures in 256 colours, the tone as track 0), to try
+// the Pleven mixer and player on.
 //
-//   zurnsample FOLDER [/Nframes] [/Wwidth] [/Hheight] [/Rrate] [/Cchannels]
+//   zurnsample FOLDER [/Nframes] [/Wwidth] [/Hheight] [/Rrate] [/Cchannels] [/P]
 //
 // Defaults: 48 frames of 320 x 240, 22050 Hz mono.
 #include <png.h>
@@ -19,6 +21,8 @@
 
 #include "common/command_line.h"
 #include "common/wave.h"
+#include "tol/gfile.h"
+#include "tol/plevenwriter.h"
 #include "tol/tolutil.h"
 
 namespace {
@@ -98,9 +102,36 @@ tolapp::Sound makeTone(int rate, int channels, double seconds) {
   return s;
 }
 
+// The written frames read back through the graphics input in 256 colours,
+// with the tone as an uncompressed track 0, at 15 frames per second.
+bool writePleven(const std::filesystem::path& dir, const tolapp::Sound& tone) {
+  const std::string frames = (dir / "frame????.png").string();
+  GFile* g = GFileOpen(frames.c_str(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 256, 0, 2, 0, nullptr, nullptr, nullptr);
+  if (!g) return false;
+  PlevWriterSettings settings{};
+  settings.width = g->width;
+  settings.height = g->height;
+  settings.rate = -100000 / kFramesPerSecond;
+  settings.flags = PLEV_FLAG_RING_FRAME;
+  settings.keyInterval = kFramesPerSecond;
+  settings.tracks[0] = {tone.rate, 16, tone.channels, 0, 0};
+  PlevWriter* w = PlevWriterCreate((dir / "clip.plv").c_str(), &settings);
+  bool ok = w != nullptr;
+  const size_t block = size_t(tone.channels);
+  for (int f = 0; ok && f < g->outFrameCount; ++f) {
+    const size_t from = size_t(f) * size_t(tone.rate) / kFramesPerSecond * block,
+                 to = std::min(tone.samples.size(), size_t(f + 1) * size_t(tone.rate) / kFramesPerSecond * block);
+    const void* sound[PLEV_TRACKS] = {tone.samples.data() + std::min(from, to)};
+    const uint32_t bytes[PLEV_TRACKS] = {uint32_t((to - std::min(from, to)) * 2)};
+    ok = GFileGet(g) && PlevWriterPutFrame(w, g->frameBuffer, g->pitch, g->palette, sound, bytes) == 1;
+  }
+  GFileClose(g);
+  return w && PlevWriterClose(w) == 1 && ok;
+}
+
 int usage(const char* message) {
   std::fprintf(stderr,
-               "zurnsample: %s\nusage: zurnsample FOLDER [/Nframes] [/Wwidth] [/Hheight] [/Rrate] [/Cchannels]\n",
+               "zurnsample: %s\nusage: zurnsample FOLDER [/Nframes] [/Wwidth] [/Hheight] [/Rrate] [/Cchannels] [/P]\n",
                message);
   return 2;
 }
@@ -113,10 +144,11 @@ int main(int argc, char** argv) {
   const int frames = GetSwitchNum(text, 'N', 48), width = GetSwitchNum(text, 'W', 320),
             height = GetSwitchNum(text, 'H', 240), rate = GetSwitchNum(text, 'R', 22050),
             channels = GetSwitchNum(text, 'C', 1);
+  const bool pleven = GetSwitch(text, 'P') != 0;
   std::vector<char> folder(line.size() + 1);
   GetAndRemoveFirstQuotedN(folder.data(), uint32_t(folder.size()), text);
   Trim(text);
-  if (!folder[0] || *text) return usage("one folder and the switches /N /W /H /R /C");
+  if (!folder[0] || *text) return usage("one folder and the switches /N /W /H /R /C /P");
   if (frames < 1 || frames > 10000 || width < 1 || width > 4096 || height < 1 || height > 4096 || rate < 1000 ||
       rate > 65535 || channels < 1 || channels > 2)
     return usage("1 to 10000 frames of at most 4096 x 4096, a rate of 1000 to 65535 Hz, 1 or 2 channels");
@@ -135,11 +167,17 @@ int main(int argc, char** argv) {
     }
   }
   const std::string wave = (dir / "sound.wav").string();
-  if (!tolapp::writeWave(wave, makeTone(rate, channels, double(frames) / kFramesPerSecond))) {
+  const tolapp::Sound tone = makeTone(rate, channels, double(frames) / kFramesPerSecond);
+  if (!tolapp::writeWave(wave, tone)) {
     std::fprintf(stderr, "zurnsample: cannot write %s\n", wave.c_str());
     return 1;
   }
-  std::printf("zurnsample: %d frames of %d x %d in %s, sound in %s\n", frames, width, height,
-              (dir / "frame0000.png").c_str(), wave.c_str());
+  if (pleven && !writePleven(dir, tone)) {
+    std::fprintf(stderr, "zurnsample: cannot write %s\n", (dir / "clip.plv").c_str());
+    return 1;
+  }
+  std::printf("zurnsample: %d frames of %d x %d in %s, sound in %s%s%s\n", frames, width, height,
+              (dir / "frame0000.png").c_str(), wave.c_str(), pleven ? ", Pleven clip in " : "",
+              pleven ? (dir / "clip.plv").c_str() : "");
   return 0;
 }
