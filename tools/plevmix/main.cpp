@@ -37,6 +37,7 @@ constexpr const char* kUsage =
     "  /Ln       compress the new track at level n, 0 lossless to 9 very lossy\n"
     "            (default: uncompressed)\n"
     "  /Tn       the track to mix into, 0 to 6 (default 0)\n"
+    "  /Fr       new frame rate of the file (also times the new sound)\n"
     "  /Nn       start the sound at frame n; negative: -ms milliseconds in\n"
     "  /Rn       new track's rate; /B8 or /B16 bits; /C1 or /C2 channels\n"
     "  /Sn /En   start and end of the sound source in milliseconds\n"
@@ -119,7 +120,13 @@ int run(const MixOptions& o) {
   PlevWriterSettings settings{};
   settings.width = in->width;
   settings.height = in->height;
-  settings.rate = in->rate;
+  // Frame time in 1/100000 s: the file's, or the one /F gives, stored as
+  // such.
+  const bool newRate = o.fpsNum > 0 && o.fpsDen > 0;
+  const uint64_t frameTime =
+      newRate ? std::clamp<uint64_t>(uint64_t(o.fpsDen) * 100000 / uint64_t(o.fpsNum), 1, INT32_MAX)
+              : uint64_t(in->frameTime > 0 ? in->frameTime : 6667);
+  settings.rate = newRate ? -int32_t(frameTime) : in->rate;
   settings.flags = storedFlags & (PLEV_FLAG_RING_FRAME | PLEV_FLAG_DOUBLED | PLEV_FLAG_INTERLACED);
   settings.keyInterval = 0;
   for (int t = 0; t < PLEV_TRACKS; ++t) {
@@ -144,8 +151,7 @@ int run(const MixOptions& o) {
   for (int t = 0; t < PLEV_TRACKS; ++t)
     if (settings.tracks[t].rate) chunks[t].resize(std::max<uint32_t>(in->maxSoundSize[t], 1) + 16);
 
-  // Frame time in 1/100000 s; the new sound's silence before its start.
-  const uint64_t frameTime = uint64_t(in->frameTime > 0 ? in->frameTime : 6667);
+  // The new sound's silence before its start.
   const uint64_t rate = uint64_t(sound->outRate), block = uint64_t(sound->outBlock);
   uint64_t silence = o.startFrame > 1 ? uint64_t(o.startFrame - 1) * frameTime * rate / 100000 * block
                      : o.startFrame < 0 ? uint64_t(-int64_t(o.startFrame)) * rate / 1000 * block
