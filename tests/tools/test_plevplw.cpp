@@ -420,9 +420,13 @@ TEST(PlevPlayScreen, ShowsTheDecodedFramesThroughTheirPalettes) {
   ASSERT_NE(expected[0][0], expected[1][0]);  // the palette turned
 
   const std::string size = std::to_string(2 * clip.width) + "x" + std::to_string(2 * clip.height);
-  const std::string script = std::string(TOL_PLEVPLW) + " clip.plv /x0 /y0 /i4 /w" + std::to_string(2 * clip.width) +
-                             " /v128 /t0 & sleep 1.5; import -window root -depth 8 -crop " + size + "+0+0 shot0.ppm; sleep 3; "
-                             "import -window root -depth 8 -crop " + size + "+0+0 shot1.ppm; wait";
+  // Waits for the first picture (its top left pixel is not black), then
+  // takes one shot in each frame's three seconds.
+  const std::string shot = "import -window root -depth 8 -crop " + size + "+0+0 ";
+  const std::string script =
+      std::string(TOL_PLEVPLW) + " clip.plv /x0 /y0 /i4 /w" + std::to_string(2 * clip.width) + " /v128 /t0 & " +
+      "for i in $(seq 50); do import -window root -depth 8 -crop 1x1+0+0 txt:- | grep -q '#000000' || break; "
+      "sleep 0.2; done; sleep 0.5; " + shot + "shot0.ppm; sleep 3; " + shot + "shot1.ppm; wait";
   setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // the display's libraries keep memory to the end
   setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
   unsetenv("SDL_VIDEODRIVER");

@@ -15,8 +15,8 @@
 #include "common/command_line.h"
 #include "common/pacing.h"
 #include "common/play_statistics.h"
-#include "common/player_keys.h"
-#include "common/sound_ring.h"
+#include "player/player_keys.h"
+#include "player/sound_output.h"
 #include "platform/profile.h"
 #include "plevplw/options.h"
 #include "plevplw/picture.h"
@@ -30,14 +30,14 @@ using tolapp::FrameAction;
 using tolapp::FrameTiming;
 using tolapp::KeyAction;
 using tolapp::PlayStatistics;
-using tolapp::SoundRing;
+using tolapp::SoundOutput;
 
 // Seconds of sound queued ahead of the picture: several device buffers.
 constexpr double kSoundLead = 0.5;
 
 enum class Outcome { Finished, NextFile, Cancelled, Unreadable };
 
-double now() { return double(SDL_GetPerformanceCounter()) / double(SDL_GetPerformanceFrequency()); }
+using tolapp::playerNow;
 
 // The screen side of one file: the texture and where it goes.
 struct Screen {
@@ -64,6 +64,7 @@ class Player {
       return false;
     }
     haveAudio_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    playStart_ = playerNow();
     if (o_.soundOnly && !haveAudio_) {
       error = std::string("no sound device: ") + SDL_GetError();
       return false;
@@ -98,27 +99,31 @@ class Player {
         !o_.fast && (!o_.rateDen || int64_t(o_.rateNum) * d->frameTime == int64_t(o_.rateDen) * 100000);
     SoundFeed feed;
     const bool sound = ownPace && haveAudio_ && o_.trackMask != 0 &&
-                       feed.open(name, openFlags & ~uint32_t(PLEV_OPEN_FILL), readAhead, o_.trackMask) && openSound(feed);
+                       feed.open(name, openFlags & ~uint32_t(PLEV_OPEN_FILL), readAhead, o_.trackMask) &&
+                       sound_.open(feed.rate(), AUDIO_S16SYS, feed.channels());
     if (o_.soundOnly && !sound) {
       std::fprintf(stderr, "plevplw: %s: no sound to play\n", name.c_str());
       return Outcome::Unreadable;
     }
     // The sound is fed this many frames ahead of the picture.
-    const uint32_t lead = uint32_t(std::ceil(kSoundLead * std::max(fileRate, 1.0)));
+    const uint32_t lead = uint32_t(std::clamp(std::ceil(kSoundLead * fileRate), 1.0, 256.0));
     std::vector<int16_t> mixed;
     auto feedSound = [&](uint32_t step) {
       mixed.clear();
       feed.feed(uint32_t(std::min<uint64_t>(uint64_t(step) + lead, steps)), steps, mixed);
-      ring_->push(mixed.data(), uint32_t(mixed.size() * 2));
+      sound_.ring().push(mixed.data(), uint32_t(mixed.size() * 2));
     };
 
     if (window_) SDL_SetWindowTitle(window_, name.c_str());
     double soundBase = 0;  // file time where the ring's sound begins
-    const double start = now();
+    const double start = playerNow();
     double pausedTotal = 0;
-    auto wallClock = [&] { return now() - start - pausedTotal; };
-    double timeBase = 0;  // the wall clock's reading for step 0 (seeks move it)
-    auto clock = [&] { return sound ? soundBase + ring_->clock(now()) : wallClock() - timeBase; };
+    auto wallClock = [&] { return playerNow() - start - pausedTotal; };
+    // Without sound the clock starts when the first picture after the start
+    // or a seek is shown, so that getting it ready does not make the next
+    // ones late.
+    double timeBase = 0;  // the wall clock's reading for step 0
+    bool anchored = false;
     double firstPresent = -1;  // playing time counts from the first picture
     bool soundStarted = false;  // the sound starts with the first picture
     Outcome outcome = Outcome::Finished;
@@ -151,11 +156,11 @@ class Player {
       SDL_Event e;
       while (running && SDL_PollEvent(&e)) running = handle(e);
       while (running && paused) {
-        const double pauseStart = now();
-        if (sound) SDL_PauseAudioDevice(audio_, 1);
+        const double pauseStart = playerNow();
+        if (sound) sound_.play(false);
         if (SDL_WaitEventTimeout(&e, 100)) running = handle(e);
-        pausedTotal += now() - pauseStart;
-        if (!paused && sound && soundStarted) SDL_PauseAudioDevice(audio_, 0);
+        pausedTotal += playerNow() - pauseStart;
+        if (!paused && sound && soundStarted) sound_.play(true);
       }
       if (!running) break;
       if (seekTo >= 0 && uint32_t(seekTo) != s) {
@@ -163,19 +168,22 @@ class Player {
         walkTo(d, target % frames);
         if (sound) {
           feed.seek(target);
-          ring_->clear();
+          sound_.ring().clear();
           soundBase = timing.due(target);
         }
-        timeBase = wallClock() - timing.due(target);
+        anchored = false;
         s = target;
         continue;
       }
 
       if (sound) feedSound(s);
-      stats_.frameRead(d->frameSizes[d->currentFrame], wallClock());
+      stats_.frameRead(d->frameSizes[d->currentFrame], playerNow() - playStart_);
       throttleReads(start);
       if (!o_.soundOnly) PlevDecodeFrame(d);
 
+      auto clock = [&] {
+        return sound ? soundBase + sound_.ring().clock(playerNow()) : anchored ? wallClock() - timeBase : timing.due(s);
+      };
       if (!o_.soundOnly && timing.decide(s, steps, clock()) == FrameAction::Skip) {
         stats_.frameSkipped();
       } else {
@@ -188,9 +196,13 @@ class Player {
           stats_.frameShown();
           if (sound) stats_.syncSample(timing.due(s), clock());
         }
-        if (firstPresent < 0) firstPresent = now();
+        if (!anchored) {
+          timeBase = wallClock() - timing.due(s);
+          anchored = true;
+        }
+        if (firstPresent < 0) firstPresent = playerNow();
         if (sound && !soundStarted) {
-          SDL_PauseAudioDevice(audio_, 0);
+          sound_.play(true);
           soundStarted = true;
         }
       }
@@ -210,11 +222,12 @@ class Player {
     // Let the sound that runs ahead of the last frame finish.
     if (sound && outcome == Outcome::Finished) {
       feedSound(steps);
-      if (!soundStarted) SDL_PauseAudioDevice(audio_, 0);
-      while (ring_->queued() > 0) SDL_Delay(5);
+      if (!soundStarted) sound_.play(true);
+      const double end = playerNow() + double(sound_.ring().queued()) / sound_.bytesPerSecond() + 1;
+      while (sound_.ring().queued() > 0 && playerNow() < end) SDL_Delay(5);
     }
-    if (sound) SDL_PauseAudioDevice(audio_, 1);
-    if (firstPresent >= 0) stats_.playedFor(now() - firstPresent);
+    if (sound) sound_.play(false);
+    if (firstPresent >= 0) stats_.playedFor(playerNow() - firstPresent);
     return outcome;
   }
 
@@ -233,34 +246,11 @@ class Player {
     }
   }
 
-  static void pullSound(void* self, Uint8* stream, int len) {
-    static_cast<Player*>(self)->ring_->pull(stream, uint32_t(len), now());
-  }
-
-  bool openSound(const SoundFeed& feed) {
-    if (audio_) {
-      SDL_CloseAudioDevice(audio_);
-      audio_ = 0;
-    }
-    SDL_AudioSpec want{}, have{};
-    want.freq = feed.rate();
-    want.format = AUDIO_S16SYS;
-    want.channels = Uint8(feed.channels());
-    want.samples = 1024;
-    while (want.samples > 256 && want.samples * 8 > uint32_t(feed.rate())) want.samples /= 2;
-    want.callback = pullSound;
-    want.userdata = this;
-    audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (!audio_) return false;
-    ring_ = std::make_unique<SoundRing>(feed.bytesPerSecond() * 4, feed.bytesPerSecond(), 0, have.silence);
-    return true;
-  }
-
   // /M: holds reading back to the simulated speed.
   void throttleReads(double start) {
     if (o_.readBytesPerSecond <= 0) return;
     const double due = double(stats_.bytes()) / o_.readBytesPerSecond;
-    const double ahead = due - (now() - start);
+    const double ahead = due - (playerNow() - start);
     if (ahead > 0) SDL_Delay(uint32_t(ahead * 1000));
   }
 
@@ -332,7 +322,7 @@ class Player {
   }
 
   void closeWindow() {
-    if (audio_) SDL_CloseAudioDevice(audio_);
+    sound_.close();
     if (screen_.texture) SDL_DestroyTexture(screen_.texture);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
@@ -343,9 +333,9 @@ class Player {
   bool haveAudio_ = false;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
-  SDL_AudioDeviceID audio_ = 0;
-  std::unique_ptr<SoundRing> ring_;
+  SoundOutput sound_;
   Screen screen_;
+  double playStart_ = 0;  // the statistics' time runs on across files and loops
   PlayStatistics stats_;
 };
 

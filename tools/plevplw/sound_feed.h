@@ -31,7 +31,6 @@ class SoundFeed {
   bool open(const std::string& name, uint32_t openOptions, int32_t bufferSize, int32_t mask);
   int32_t rate() const { return rate_; }
   int32_t channels() const { return channels_; }
-  uint32_t bytesPerSecond() const { return uint32_t(rate_) * uint32_t(channels_) * 2; }
 
   // Appends to out the mixed sound of the frames up to step `until`
   // (steps count the frames played, passes after the first running through
