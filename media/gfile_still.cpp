@@ -1,10 +1,14 @@
 // Still images as a graphics input: one frame, loaded at 8 bits (palette
-// indices) from files of 8 bits or fewer and at 24 bits from deeper ones.
+// indices) from files of 8 bits or fewer and at 24 bits from deeper ones;
+// and animated GIFs, frame by frame at 24 bits.
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <numeric>
+#include <vector>
 
 #include "media/gfile_probes.h"
 #include "media/still_image.h"
@@ -75,6 +79,51 @@ class StillSource final : public FrameSource {
   uint8_t palette_[768] = {};
 };
 
+// An animated GIF: source frames at a rate that gives every frame's delay a
+// whole number of them (100 / the greatest common divisor of the delays in
+// 1/100 s), each showing the frame whose time it falls in, composed on the
+// screen. A damaged frame shows what could be drawn of it.
+class GifAnimationSource final : public FrameSource {
+ public:
+  explicit GifAnimationSource(std::unique_ptr<GifAnimation> animation) : gif_(std::move(animation)) {
+    for (int32_t i = 0; i < gif_->frames(); ++i) tick_ = std::gcd(tick_, shownFor(i));
+    int64_t time = 0;
+    starts_.reserve(static_cast<size_t>(gif_->frames()));
+    for (int32_t i = 0; i < gif_->frames(); ++i) {
+      starts_.push_back(time);
+      time += shownFor(i);
+    }
+    frames_ = static_cast<int32_t>(std::min<int64_t>(time / tick_, kMaxSourceFrames));
+  }
+
+  int32_t frames() const { return frames_; }
+  int32_t tick() const { return tick_; }
+
+  bool read(int32_t number, SourceFrame& frame) override {
+    const int64_t time = static_cast<int64_t>(number) * tick_;
+    const auto after = std::upper_bound(starts_.begin(), starts_.end(), time);
+    gif_->compose(static_cast<int32_t>(after - starts_.begin()) - 1);
+    frame.pixels = gif_->canvas();
+    frame.pitch = gif_->width() * 3;
+    frame.bits = 24;
+    frame.frameBytes = 0;  // the file's size, known to the graphics input
+    return true;
+  }
+  void rewind() override {}
+
+ private:
+  // More than any range selects.
+  static constexpr int64_t kMaxSourceFrames = 16777215;
+  // A frame without a delay is shown for 1/10 s, as players do.
+  static constexpr int32_t kUnsetDelay = 10;
+
+  int32_t shownFor(int32_t i) const { return gif_->delay(i) > 0 ? gif_->delay(i) : kUnsetDelay; }
+
+  std::unique_ptr<GifAnimation> gif_;
+  int32_t tick_ = 0, frames_ = 0;
+  std::vector<int64_t> starts_;  // each frame's start in 1/100 s
+};
+
 const char* typeNameOf(StillFormat f) {
   switch (f) {
     case StillFormat::Bmp: return "BMP still image";
@@ -118,7 +167,23 @@ ProbeOutcome probePcx(const char* name, ProbeResult& r) { return probeStill(Stil
 ProbeOutcome probePng(const char* name, ProbeResult& r) { return probeStill(StillFormat::Png, name, r); }
 ProbeOutcome probeTga(const char* name, ProbeResult& r) { return probeStill(StillFormat::Tga, name, r); }
 ProbeOutcome probeTif(const char* name, ProbeResult& r) { return probeStill(StillFormat::Tif, name, r); }
-ProbeOutcome probeGif(const char* name, ProbeResult& r) { return probeStill(StillFormat::Gif, name, r); }
+// A GIF of more than one frame is an animation, else a still.
+ProbeOutcome probeGif(const char* name, ProbeResult& r) {
+  std::unique_ptr<GifAnimation> animation = GifAnimation::open(name);
+  if (!animation || animation->frames() < 2) return probeStill(StillFormat::Gif, name, r);
+  r.width = animation->width();
+  r.height = animation->height();
+  auto* source = new (std::nothrow) GifAnimationSource(std::move(animation));
+  if (!source) return ProbeOutcome::Declined;
+  r.source = source;
+  r.kind = static_cast<int32_t>(StillFormat::Gif);
+  r.typeName = typeNameOf(StillFormat::Gif);
+  r.bits = 24;
+  r.frames = source->frames();
+  r.rateNum = 100;
+  r.rateDen = source->tick();
+  return ProbeOutcome::Accepted;
+}
 ProbeOutcome probeJpeg(const char* name, ProbeResult& r) { return probeStill(StillFormat::Jpeg, name, r); }
 
 TOL_NS_END

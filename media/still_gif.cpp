@@ -170,13 +170,15 @@ bool gifSave(const char* name, const StillImage& image) {
 struct GifAnimation::State {
   std::string name;
   GifFileType* gif = nullptr;
-  int32_t width = 0, height = 0, frames = 0, firstDelay = 0;
+  int32_t width = 0, height = 0;
+  std::vector<uint16_t> delays;  // one a frame
   int32_t nextFrame = 0;
   std::vector<uint8_t> canvas;  // blue, green, red; top row first
   std::vector<uint8_t> saved;   // the canvas before a frame that is disposed to it
   uint8_t background[3] = {0, 0, 0};
   GifImageDesc lastArea{};
   int lastDisposal = DISPOSAL_UNSPECIFIED;
+  bool damaged = false;
 
   ~State() { closeGif(gif); }
 
@@ -194,6 +196,7 @@ struct GifAnimation::State {
     for (size_t i = 0; i < canvas.size(); i += 3) std::copy_n(background, 3, canvas.data() + i);
     lastDisposal = DISPOSAL_UNSPECIFIED;
     nextFrame = 0;
+    damaged = false;
     return true;
   }
 
@@ -253,8 +256,9 @@ GifAnimation::GifAnimation(std::unique_ptr<State> state) : state_(std::move(stat
 GifAnimation::~GifAnimation() = default;
 int32_t GifAnimation::width() const { return state_->width; }
 int32_t GifAnimation::height() const { return state_->height; }
-int32_t GifAnimation::frames() const { return state_->frames; }
-int32_t GifAnimation::firstDelay() const { return state_->firstDelay; }
+int32_t GifAnimation::frames() const { return static_cast<int32_t>(state_->delays.size()); }
+int32_t GifAnimation::delay(int32_t i) const { return state_->delays[static_cast<size_t>(i)]; }
+const uint8_t* GifAnimation::canvas() const { return state_->canvas.data(); }
 
 std::unique_ptr<GifAnimation> GifAnimation::open(const char* name) {
   if (!name) return nullptr;
@@ -268,36 +272,39 @@ std::unique_ptr<GifAnimation> GifAnimation::open(const char* name) {
     return nullptr;
   state->width = gif->SWidth;
   state->height = gif->SHeight;
-  // Count the frames up to the end or to the first damage.
+  // Count the frames up to the end or to the first damage; a graphics
+  // control block belongs to the image after it.
   GraphicsControlBlock control = noControl();
   bool hasControl = false;
-  for (bool more = true; more;) {
+  for (bool more = true; more && state->delays.size() < static_cast<size_t>(kGifMaxFrames);) {
     GifRecordType type;
     if (DGifGetRecordType(gif, &type) == GIF_ERROR) break;
     if (type == EXTENSION_RECORD_TYPE) {
       more = readExtension(gif, control, hasControl);
     } else if (type == IMAGE_DESC_RECORD_TYPE) {
       more = DGifGetImageDesc(gif) == GIF_OK && skipImageData(gif);
-      if (more && state->frames++ == 0 && hasControl) state->firstDelay = control.DelayTime;
+      if (more) state->delays.push_back(static_cast<uint16_t>(hasControl ? control.DelayTime : 0));
+      control = noControl();
+      hasControl = false;
     } else {
       more = false;
     }
   }
-  if (state->frames == 0) return nullptr;
+  if (state->delays.empty()) return nullptr;
   state->canvas.resize(static_cast<size_t>(state->width) * state->height * 3);
   if (!state->restart()) return nullptr;
   return std::unique_ptr<GifAnimation>(new GifAnimation(std::move(state)));
 }
 
-bool GifAnimation::next(StillImage& image) {
+bool GifAnimation::compose(int32_t i) {
   State& s = *state_;
-  if (!stillBufferFits(image, s.width, s.height, false)) return false;
-  if (s.nextFrame >= s.frames && !s.restart()) return false;
-  if (!s.advance()) return false;
-  stillClearColours(image);
-  for (int32_t y = 0; y < s.height; ++y)
-    std::copy_n(s.canvas.data() + 3 * static_cast<size_t>(y) * s.width, 3 * static_cast<size_t>(s.width),
-                stillRow(image, y));
+  if (i < 0 || i >= frames()) return false;
+  if ((s.damaged || i < s.nextFrame - 1) && !s.restart()) return false;
+  while (s.nextFrame <= i)
+    if (!s.advance()) {
+      s.damaged = true;  // the file is read from the start next time
+      return false;
+    }
   return true;
 }
 

@@ -110,7 +110,11 @@ bool stillImageSave(StillFormat format, const char* name, const StillImage& imag
 // screen as players show it (pixels of the transparent colour keep what lies
 // below; the previous frame's disposal, to background or to what was there
 // before it, applied first) and delivered at 24 bits, since frames may bring
-// colour tables of their own. Screens above kStillMaxSide are refused.
+// colour tables of their own. Screens above kStillMaxSide are refused, and
+// frames after the first kGifMaxFrames or the first damaged one are not
+// counted.
+constexpr int32_t kGifMaxFrames = 1 << 20;
+
 class GifAnimation {
  public:
   // Null when the file is no readable GIF with at least one frame.
@@ -119,12 +123,15 @@ class GifAnimation {
   int32_t width() const;
   int32_t height() const;
   int32_t frames() const;
-  // The first frame's delay in 1/100 s (0 when the file gives none).
-  int32_t firstDelay() const;
-  // The next frame into a 24-bit image of the screen's size; after the last
-  // one the first comes again. False on a damaged frame or a buffer that
-  // does not fit.
-  bool next(StillImage& image);
+  // Frame i's delay in 1/100 s as the file gives it (0 when it gives none).
+  int32_t delay(int32_t i) const;
+  // Composes frame i (0-based, below frames()) on the canvas, from the
+  // first frame again when i lies before the frame last composed. False on
+  // a damaged frame: the canvas then holds what was drawn of it.
+  bool compose(int32_t i);
+  // The screen's picture: blue, green, red bytes, width() * 3 bytes a row,
+  // top row first.
+  const uint8_t* canvas() const;
 
   struct State;
 

@@ -33,6 +33,12 @@
  *   GFileGet return 0. Entries of a list are taken one frame for one at the
  *   list's input rate, and the list alone converts to the output rate.
  *   Lists may name lists, eight deep at most (a list naming itself fails).
+ * - A GIF of more than one frame is an animation (kind and typeName stay
+ *   those of a GIF still image): 24 bits, each frame composed on the
+ *   logical screen by its disposal and transparent colour, at a frame rate
+ *   of 100 / (greatest common divisor of the delays in 1/100 s), so that
+ *   every frame is repeated for its own delay (a delay of 0 counts as 1/10
+ *   s, as players show it).
  * - Every still format is held to 4096 x 4096 pixels; other sources to
  *   16384 pixels a side and 64 million pixels. An AVI's size is that of the
  *   frames its decoder gives (the stream header's rectangle may be empty);

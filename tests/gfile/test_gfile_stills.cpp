@@ -1,7 +1,9 @@
 // Still images through the graphics input, inside the library: true-colour
 // PNG and JPEG pictures loaded straight into the delivered frame match the
-// same pictures converted from a loader's buffer, and a still whose buffer
-// cannot be allocated says so and keeps the frame.
+// same pictures converted from a loader's buffer, a still whose buffer
+// cannot be allocated says so and keeps the frame, and an animated GIF
+// delivers its frames for their delays.
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -171,6 +173,87 @@ TEST(StillBuffer, OutOfMemoryKeepsTheFrame) {
     ASSERT_EQ(tol::GFileGet(*g), 1);
     ASSERT_EQ(tol::GFileGet(*g), 1);
     EXPECT_NE(picture(*g, 0), first) << flags << ": with memory the second picture comes";
+    tol::GFileClose(g);
+  }
+}
+
+// An animated GIF of 8 x 4 pixels on a black background (global colours
+// black, red, green, blue), each frame with a graphics control block.
+struct GifFrame {
+  int left, top, width, height;
+  GifByteType index;  // every pixel's colour index
+  int delay, disposal, transparent;
+  bool whiteTable;  // a local table in which index 1 is white
+};
+
+void writeGif(const std::string& name, const std::vector<GifFrame>& frames) {
+  GifColorType global[4] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+  GifColorType local[4] = {{0, 0, 0}, {255, 255, 255}, {0, 255, 0}, {0, 0, 255}};
+  int error = 0;
+  GifFileType* gif = EGifOpenFileName(name.c_str(), false, &error);
+  ASSERT_NE(gif, nullptr);
+  EGifSetGifVersion(gif, true);
+  ColorMapObject* globalMap = GifMakeMapObject(4, global);
+  ColorMapObject* localMap = GifMakeMapObject(4, local);
+  ASSERT_EQ(EGifPutScreenDesc(gif, 8, 4, 2, 0, globalMap), GIF_OK);
+  for (const GifFrame& f : frames) {
+    GraphicsControlBlock control{f.disposal, false, f.delay, f.transparent};
+    GifByteType block[4];
+    const size_t length = EGifGCBToExtension(&control, block);
+    ASSERT_EQ(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(length), block), GIF_OK);
+    if (!f.whiteTable && gif->Image.ColorMap) {
+      // giflib forgets the last frame's own table, unfreed, when this one has none.
+      GifFreeMapObject(gif->Image.ColorMap);
+      gif->Image.ColorMap = nullptr;
+    }
+    ASSERT_EQ(EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, false, f.whiteTable ? localMap : nullptr),
+              GIF_OK);
+    for (int y = 0; y < f.height; ++y) {
+      std::vector<GifPixelType> line(size_t(f.width), f.index);
+      if (f.transparent >= 0 && y == 0) line[0] = GifPixelType(f.transparent);  // the top left pixel shows through
+      ASSERT_EQ(EGifPutLine(gif, line.data(), f.width), GIF_OK);
+    }
+  }
+  ASSERT_EQ(EGifCloseFile(gif, &error), GIF_OK);
+  GifFreeMapObject(globalMap);
+  GifFreeMapObject(localMap);
+}
+
+// Frames of 1/10, 2/10, 1/10 s and no delay: 10 frames a second, the second
+// GIF frame twice. Disposal: none, to background, to previous.
+TEST(GifAnimation, FramesForTheirDelaysComposedOnTheScreen) {
+  testutil::TempDir dir;
+  const std::string name = dir.file("anim.gif");
+  writeGif(name, {{0, 0, 8, 4, 1, 10, DISPOSE_DO_NOT, NO_TRANSPARENT_COLOR, false},
+                  {0, 0, 4, 4, 1, 20, DISPOSE_BACKGROUND, 3, true},
+                  {4, 0, 4, 4, 3, 10, DISPOSE_PREVIOUS, NO_TRANSPARENT_COLOR, false},
+                  {4, 0, 2, 2, 2, 0, DISPOSAL_UNSPECIFIED, NO_TRANSPARENT_COLOR, false}});
+  constexpr uint32_t kBlack = 0, kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
+  // Pixels (0,0), (1,1), (4,0), (7,3) of each source frame.
+  const std::vector<std::vector<uint32_t>> expected = {{kRed, kRed, kRed, kRed},
+                                                       {kRed, kWhite, kRed, kRed},
+                                                       {kRed, kWhite, kRed, kRed},
+                                                       {kBlack, kBlack, kBlue, kBlue},
+                                                       {kBlack, kBlack, kGreen, kRed}};
+  for (int32_t first : {0, 4}) {
+    GFileState* g = tol::GFileOpen(name.c_str(), GFILE_TRUE_COLOR, 0, 0, 0, 0, 0, 0, 0, 0, first, 0, 0, 0, 0, 256, 0,
+                                   0, 0, nullptr, nullptr, capture);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->kind, GFILE_KIND_GIF);
+    EXPECT_EQ(g->bitsPerPixel, 24);
+    EXPECT_EQ(g->totalFrames, 5);
+    EXPECT_EQ(g->fileRateNum, 10);
+    EXPECT_EQ(g->fileRateDen, 1);
+    for (int pass = 0; pass < 2; ++pass) {
+      for (int32_t k = first ? first - 1 : 0; k < 5; ++k) {
+        ASSERT_EQ(tol::GFileGet(*g), 1);
+        std::vector<uint32_t> seen;
+        for (auto [x, y] : {std::pair{0, 0}, {1, 1}, {4, 0}, {7, 3}})
+          seen.push_back(reinterpret_cast<const uint32_t*>(g->frameBuffer + size_t(y) * g->pitch)[x]);
+        EXPECT_EQ(seen, expected[size_t(k)]) << "source frame " << k << ", pass " << pass;
+      }
+      tol::GFileReset(*g);
+    }
     tol::GFileClose(g);
   }
 }
