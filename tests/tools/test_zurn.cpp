@@ -331,6 +331,16 @@ TEST_F(ZurnTool, EveryToolKeepsTheSharedCommandLineRules) {
     EXPECT_NE(r.err.find("no/such: No such file or directory"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir.file("no")));
 
+    // A folder is no output, even with /O.
+    std::vector<std::string> args = withOutput(dir.file("folder"));
+    args.push_back("/o");
+    std::filesystem::create_directory(dir.file("folder"));
+    r = runIn(dir.path().string(), args);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("folder: Is a directory"), std::string::npos) << r.err;
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("folder")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("folder.tmp")));
+
     // Over 127 bytes from the root; a few from the current folder.
     const std::string output = deeper + "/" + std::filesystem::path(t.program).filename().string() + t.extension;
     ASSERT_GT(output.size(), 200u);

@@ -85,7 +85,12 @@ bool fitName(std::string& name, std::string& error, size_t limit) {
   return false;
 }
 
-bool outputFolderWritable(const std::string& output, std::string& error) {
+bool outputWritable(const std::string& output, std::string& error) {
+  struct stat st;
+  if (output.empty() || output.back() == '/' || (::stat(output.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
+    error = systemMessage(output, EISDIR);
+    return false;
+  }
   const size_t slash = output.find_last_of('/');
   const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : output.substr(0, slash);
   if (::access(folder.c_str(), W_OK) == 0) return true;

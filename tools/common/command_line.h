@@ -41,9 +41,9 @@ std::string joinArguments(int argc, const char* const* argv);
 // otherwise false with a message saying so.
 bool fitName(std::string& name, std::string& error, size_t limit = 127);
 
-// The folder of an output file must exist and take new files; false with
-// the system's message otherwise.
-bool outputFolderWritable(const std::string& output, std::string& error);
+// An output name must not name a folder, and its folder must exist and
+// take new files; false with the system's message otherwise.
+bool outputWritable(const std::string& output, std::string& error);
 
 // "name: <the system's message>" for the errno value.
 std::string systemMessage(const std::string& name, int error);

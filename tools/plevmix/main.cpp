@@ -98,7 +98,7 @@ int run(const MixOptions& o) {
   if (o.track >= PLEV_TRACKS) return fail("the track (/T) must be from 0 to 6");
   if (o.level > 9) return fail("the compression level (/L) must be from 0 to 9");
   std::string error;
-  if (!tolapp::outputFolderWritable(o.output, error)) return fail(error);
+  if (!tolapp::outputWritable(o.output, error)) return fail(error);
   if (o.output != o.video && ::stat(o.output.c_str(), &st) == 0 && !o.overwrite && !overwrite(o.output.c_str(), 0))
     return fail(o.output + " exists and was not replaced (/O replaces it)");
 

@@ -101,7 +101,7 @@ Budget frameBudget(const CompressOptions& o, const Hints& hints, uint32_t frame,
 }
 
 bool checkOutput(const CompressOptions& o, const PictureSource& pictures, std::string& error) {
-  if (!tolapp::outputFolderWritable(o.output, error)) return false;
+  if (!tolapp::outputWritable(o.output, error)) return false;
   if (!CheckForDup(pictures.name().c_str(), o.output.c_str()) ||
       (!o.sound.empty() && !CheckForDup(o.sound.c_str(), o.output.c_str()))) {
     error = "not compressed";

@@ -102,7 +102,7 @@ bool reachable(const std::string& name, std::string& error) {
 int run(const MixOptions& o) {
   std::string error;
   if (!reachable(o.video, error) || !reachable(o.sound, error)) return fail(error);
-  if (!tolapp::outputFolderWritable(o.output, error)) return fail(error);
+  if (!tolapp::outputWritable(o.output, error)) return fail(error);
   struct stat st;
   if (o.output != o.video && ::stat(o.output.c_str(), &st) == 0 && !o.overwrite && !overwrite(o.output.c_str(), 0))
     return fail(o.output + " exists and was not replaced (/O replaces it)");
