@@ -2,6 +2,7 @@
 // (the tools link tolutil for those parsers).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,5 +18,25 @@ std::vector<std::string> remainingNames(char* text);
 // a message naming the key when parse fails or anything else is left.
 bool parseSwitchSetting(const std::string& setting, const char* key,
                         const std::function<bool(char* text, std::string& error)>& parse, std::string& error);
+
+// Takes switches out of a command-line text with tolutil's parsers, noting
+// whether any was there.
+class SwitchTaker {
+ public:
+  explicit SwitchTaker(char* text) : text_(text) {}
+  // The number after the letter; fallback without the switch.
+  int32_t number(char letter, int32_t fallback);
+  // True when the letter stands alone; current without it.
+  bool flag(char letter, bool current);
+  // The players' /L[n] (plays of the list; alone: 0, endlessly) and /F[r]
+  // (a frame rate; alone: as fast as possible). False with a message for a
+  // rate not above 0.
+  bool loopAndRate(int32_t& loops, bool& fast, int32_t& rateNum, int32_t& rateDen, std::string& error);
+  bool given() const { return given_; }
+
+ private:
+  char* text_;
+  bool given_ = false;
+};
 
 }  // namespace tolapp

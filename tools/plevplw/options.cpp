@@ -58,61 +58,35 @@ constexpr const char* kUsage =
 
 // Takes the switches out of text into o; the names stay in text.
 bool parseSwitches(char* text, PlayOptions& o, std::string& error) {
-  auto number = [&](char letter, int32_t fallback) {
-    const int32_t v = GetSwitchNum(text, letter, INT32_MIN);
-    if (v == INT32_MIN) return fallback;
-    o.switchesGiven = true;
-    return v;
-  };
-  auto flag = [&](char letter, bool current) {
-    if (!GetSwitch(text, letter)) return current;
-    o.switchesGiven = true;
-    return true;
-  };
-
-  const int32_t loops = number('L', -1);
-  if (loops >= 0) o.loops = loops;
-  else if (flag('L', false)) o.loops = 0;
-  int32_t num = 0, den = 0;
-  GetSwitchFractional(text, 'F', &num, &den, 0, 0);
-  if (den != 0) {
-    if (num <= 0 || den < 0) {
-      error = "/F needs a frame rate above 0";
-      return false;
-    }
-    o.switchesGiven = true;
-    o.fast = false;
-    o.rateNum = num;
-    o.rateDen = den;
-  } else if (flag('F', false)) {
-    o.fast = true;
-  }
-  o.summary = flag('S', o.summary);
-  o.frameNumbers = flag('Q', o.frameNumbers);
-  o.noSkip = flag('N', o.noSkip);
-  o.playWithoutFocus = flag('J', o.playWithoutFocus);
-  o.soundDevice = flag('Z', o.soundDevice);
-  o.soundOnly = flag('O', o.soundOnly);
-  o.preload = flag('P', o.preload);
-  o.fillAtOpen = flag('G', o.fillAtOpen);
-  const int32_t style = number('I', o.windowStyle);
-  o.x = number('X', o.x);
-  o.y = number('Y', o.y);
-  o.width = number('W', o.width);
-  o.height = number('H', o.height);
-  o.readAheadKilobytes = number('E', o.readAheadKilobytes);
-  o.readBytesPerSecond = number('M', o.readBytesPerSecond);
-  o.trackMask = number('T', o.trackMask);
-  const int32_t keys = number('U', int32_t(o.disabledKeys));
-  o.resolution = number('D', o.resolution);
-  const int32_t palette = number('R', int32_t(o.palette));
-  const int32_t height = number('A', int32_t(o.heightScale));
-  const int32_t blit = number('V', int32_t(o.blit) | (o.noAcceleration ? 384 : int32_t(o.zoom) << 7));
+  tolapp::SwitchTaker take(text);
+  if (!take.loopAndRate(o.loops, o.fast, o.rateNum, o.rateDen, error)) return false;
+  o.summary = take.flag('S', o.summary);
+  o.frameNumbers = take.flag('Q', o.frameNumbers);
+  o.noSkip = take.flag('N', o.noSkip);
+  o.playWithoutFocus = take.flag('J', o.playWithoutFocus);
+  o.soundDevice = take.flag('Z', o.soundDevice);
+  o.soundOnly = take.flag('O', o.soundOnly);
+  o.preload = take.flag('P', o.preload);
+  o.fillAtOpen = take.flag('G', o.fillAtOpen);
+  const int32_t style = take.number('I', o.windowStyle);
+  o.x = take.number('X', o.x);
+  o.y = take.number('Y', o.y);
+  o.width = take.number('W', o.width);
+  o.height = take.number('H', o.height);
+  o.readAheadKilobytes = take.number('E', o.readAheadKilobytes);
+  o.readBytesPerSecond = take.number('M', o.readBytesPerSecond);
+  o.trackMask = take.number('T', o.trackMask);
+  const int32_t keys = take.number('U', int32_t(o.disabledKeys));
+  o.resolution = take.number('D', o.resolution);
+  const int32_t palette = take.number('R', int32_t(o.palette));
+  const int32_t height = take.number('A', int32_t(o.heightScale));
+  const int32_t blit = take.number('V', int32_t(o.blit) | (o.noAcceleration ? 384 : int32_t(o.zoom) << 7));
   if (GetSwitch(text, '!')) o.quickPlay = true;
   if (GetSwitch(text, '?')) o.listSwitches = true;
   GetSwitchNum(text, '#', 0);  // the launcher's window: nothing to report to
   GetSwitch(text, '#');
 
+  o.switchesGiven = o.switchesGiven || take.given();
   error = tolapp::leftoverSwitchError(text, "LFSQNJZOPGIXYWHEMTUDRAV!#?");
   if (!error.empty()) return false;
   using tolapp::inRange;
