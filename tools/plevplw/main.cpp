@@ -1,7 +1,8 @@
 // plevplw: plays Pleven files with their sound on SDL2. The switches, the
 // picture's colours, line mode and placement live in plain code beside this
-// file, the timing, sound ring, statistics and keys in tools/common; this
-// is the thin layer over the window, the renderer and the sound device.
+// file, the timing, sound ring and statistics in tools/common, the sound
+// device and the keys in tools/player; this is the thin layer over the
+// window and the renderer.
 #include <SDL.h>
 
 #include <algorithm>
@@ -30,14 +31,13 @@ using tolapp::FrameAction;
 using tolapp::FrameTiming;
 using tolapp::KeyAction;
 using tolapp::PlayStatistics;
+using tolapp::playerNow;
 using tolapp::SoundOutput;
 
 // Seconds of sound queued ahead of the picture: several device buffers.
 constexpr double kSoundLead = 0.5;
 
 enum class Outcome { Finished, NextFile, Cancelled, Unreadable };
-
-using tolapp::playerNow;
 
 // The screen side of one file: the texture and where it goes.
 struct Screen {
@@ -136,6 +136,7 @@ class Player {
           outcome = Outcome::Cancelled;
           return false;
         }
+        if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_EXPOSED && firstPresent >= 0) redraw();
         if (e.type == SDL_WINDOWEVENT && !o_.playWithoutFocus) {
           if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) paused = true;
           if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) paused = false;
@@ -314,6 +315,12 @@ class Player {
     expandPicture(pixels, d->width, d->width, d->height, sc.colours, sc.rows, sc.texturePixels.data(),
                   sc.textureWidth);
     SDL_UpdateTexture(sc.texture, nullptr, sc.texturePixels.data(), sc.textureWidth * 4);
+    redraw();
+  }
+
+  // Shows the texture again (the window was uncovered).
+  void redraw() {
+    const Screen& sc = screen_;
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     const SDL_Rect where{sc.placed.x, sc.placed.y, sc.placed.width, sc.placed.height};
