@@ -68,6 +68,7 @@ TEST_F(ZurnTool, CompressesPicturesAndSoundAndChecksTheFile) {
   const Outcome r = zurn({clip("frame????.png"), "out.zrn", clip("sound.wav"), "/d20000", "/#4321"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("verified: 16 frames decode"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("Done: 16 frames"), std::string::npos) << "last status line: " << r.err;
   EXPECT_FALSE(std::filesystem::exists(dir.file("out.zrn.tmp")));
 
   Decoder d = decode("out.zrn");
@@ -388,6 +389,7 @@ TEST_F(ZurnTool, CtrlCLeavesAValidShorterFile) {
   ASSERT_TRUE(WIFEXITED(status)) << readText(errPath);
   EXPECT_EQ(WEXITSTATUS(status), 130) << readText(errPath);
   EXPECT_NE(readText(errPath).find("long.zrn holds the"), std::string::npos) << readText(errPath);
+  EXPECT_NE(readText(errPath).find("Stopped: "), std::string::npos) << "last status line: " << readText(errPath);
   EXPECT_FALSE(std::filesystem::exists(dir.file("long.zrn.tmp")));
   Decoder d = decode("long.zrn");
   ASSERT_NE(d, nullptr);

@@ -39,7 +39,7 @@ void TOL_CC onCancel() { g_stop = 1; }
 
 int32_t TOL_CC onEncoder(int32_t kind, ZurnMakeState* job, const char* text) {
   if (kind == ZURNMAKE_MESSAGE) {
-    if (g_job.progress) g_job.progress->finish();
+    if (g_job.progress) g_job.progress->finish(std::string("Error: ") + (text ? text : ""));
     std::fprintf(stderr, "zurn: error: %s\n", text ? text : "");
     ++g_job.messages;
     return 0;
@@ -158,7 +158,7 @@ int run(const CompressOptions& o) {
   for (uint32_t i = 0; i < frames && !g_stop; ++i) {
     const uint8_t* pixels = pictures.next(error);
     if (!pixels) {
-      progress.finish();
+      progress.finish("Error: " + error);
       ZurnMakeClose(job, 1);
       return fail(error);
     }
@@ -171,11 +171,14 @@ int run(const CompressOptions& o) {
   const bool failed = job->failed != 0;
   const uint32_t written = job->framesWritten;
   if (!stopped) progress.show(frames, written);
-  progress.finish();
   const uint32_t size = ZurnMakeClose(job, stopped && written == 0);
-  if (failed || g_job.messages || size == 0)
-    return fail(stopped && written == 0 ? "stopped before a frame was compressed; nothing written"
-                                        : "compression failed; " + o.output + " was not written");
+  if (failed || g_job.messages || size == 0) {
+    const std::string problem = stopped && written == 0 ? "stopped before a frame was compressed; nothing written"
+                                                        : "compression failed; " + o.output + " was not written";
+    progress.finish("Error: " + problem);
+    return fail(problem);
+  }
+  progress.finish((stopped ? "Stopped: " : "Done: ") + std::to_string(written) + " frames, " + commas(size) + " bytes");
 
   char elapsed[TOL_ELAPSEDTIME_SIZE];
   GetElapsedTime(elapsed, uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(

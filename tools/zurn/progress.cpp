@@ -23,8 +23,9 @@ void ProgressLine::show(uint32_t read, uint32_t done) {
   StatusCheck();
 }
 
-void ProgressLine::finish() {
+void ProgressLine::finish(const std::string& last) {
   if (!open_) return;
+  if (!last.empty()) StatusSet(last.c_str());
   StatusClose(0);
   open_ = false;
 }

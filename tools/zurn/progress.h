@@ -18,8 +18,9 @@ class ProgressLine {
 
   // read: frames handed to the encoder; done: frames compressed.
   void show(uint32_t read, uint32_t done);
-  // Closes the window so that later output starts on a line of its own.
-  void finish();
+  // Closes the window so that later output starts on a line of its own;
+  // `last`, when given, is its last line (the launcher gets a copy).
+  void finish(const std::string& last = {});
 
  private:
   uint32_t total_;
