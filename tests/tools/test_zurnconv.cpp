@@ -14,6 +14,7 @@
 
 #include "run_program.h"
 #include "testutil.h"
+#include "tol/sfile.h"
 
 namespace {
 
@@ -76,6 +77,23 @@ TEST_F(ConverterTool, AnExistingOutputIsReplacedOnlyWithO) {
     EXPECT_GT(testutil::readFile(dir.file(output)).size(), 3u) << output;
     fs::remove(dir.file(output));
   }
+}
+
+TEST_F(ConverterTool, HeaderlessSoundBecomesAWaveFile) {
+  // 16-bit stereo at 8000 Hz after 10 bytes of something else: one second.
+  std::vector<uint8_t> raw(10 + 8000 * 4, 0x11);
+  testutil::writeFile(dir.file("sound.pcm"), raw);
+  // The launcher writes the picture's top before the format: "/y" stands
+  // for the format here, after the sound switches.
+  const Outcome r = zurnconv({"sound.pcm", "out.wav", "/m10", "/g8000", "/y4"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::unique_ptr<SFile, void (*)(SFile*)> s(SFileOpen(dir.file("out.wav").c_str(), 0, 0, 0, 0, 0, 0, 0, 0, nullptr),
+                                            SFileClose);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->srcRate, 8000);
+  EXPECT_EQ(s->srcBits, 16);
+  EXPECT_EQ(s->srcChannels, 2);
+  EXPECT_EQ(s->length, 8000u * 4);
 }
 
 TEST_F(ConverterTool, FailuresLeaveNothingBehind) {
