@@ -145,6 +145,7 @@ TEST(ConverterCommandLine, RefusesWhatItCannotDo) {
   };
   const Case cases[] = {
       {{"in.avi"}, "an input and an output"},
+      {{"\"\"", "out.avi"}, "an input and an output"},
       {{"in.avi", "out.avi", "extra.avi"}, "unexpected name"},
       {{"in.avi", "out.mp4"}, "no converter writes"},
       {{"in.avi", "out.avi", "/v"}, "must be a WAVE file"},

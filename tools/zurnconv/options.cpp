@@ -134,8 +134,8 @@ bool outputKindOf(const std::string& name, OutputKind& kind) {
 }
 
 bool parseConvertCommandLine(const tolapp::CommandLine& line, ConvertOptions& o, std::string& error) {
-  if (line.names.size() != 2) {
-    error = line.names.size() < 2 ? "an input and an output file name are needed"
+  if (line.names.size() != 2 || line.names[0].empty() || line.names[1].empty()) {
+    error = line.names.size() <= 2 ? "an input and an output file name are needed"
                                   : "unexpected name: " + line.names.back();
     return false;
   }
