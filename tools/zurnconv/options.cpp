@@ -229,9 +229,9 @@ bool parseConvertCommandLine(const tolapp::CommandLine& line, ConvertOptions& o,
   if (!o.soundStartGiven && o.firstFrame > 0) o.soundStart = -o.firstFrame;
   if (!o.soundEndGiven && o.lastFrame > 0) o.soundEnd = -o.lastFrame;
   if (o.kind == OutputKind::Flic && upperExtension(o.output).empty()) o.output += ".flc";
+  // These hold 256 colours at most, whatever /Z says.
   const std::string ext = upperExtension(o.output);
-  o.paletteOnly = ext == ".FLC" || ext == ".GIF" || ext == ".PCX";
-  if (o.paletteOnly) o.trueColour = false;
+  if (ext == ".FLC" || ext == ".GIF" || ext == ".PCX") o.trueColour = false;
   for (std::string* name : {&o.input, &o.output})
     if (!tolapp::fitName(*name, error)) return false;
   return true;

@@ -22,8 +22,7 @@ enum class OutputKind {
 struct ConvertOptions {
   std::string input, output;
   bool overwrite = false;  // /O
-  bool trueColour = false; // /Z: 32-bit pictures; without it 256 colours
-  bool paletteOnly = false; // the output holds 256 colours at most (FLIC, GIF, PCX): /Z does not count
+  bool trueColour = false; // /Z: 32-bit pictures; without it 256 colours (always for FLIC, GIF, PCX)
   bool video = true;       // /V turns the pictures off (a WAVE output)
   OutputKind kind = OutputKind::Avi;
 
