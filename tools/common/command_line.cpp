@@ -3,9 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -69,18 +68,17 @@ std::string joinArguments(int argc, const char* const* argv) {
 }
 
 bool fitName(std::string& name, std::string& error, size_t limit) {
-  const size_t kMax = limit;
-  if (name.size() <= kMax) return true;
+  if (name.size() <= limit) return true;
   std::error_code ec;
   const std::filesystem::path here = std::filesystem::current_path(ec);
   if (!ec) {
     const std::string relative = std::filesystem::path(name).lexically_relative(here).string();
-    if (!relative.empty() && relative.size() <= kMax) {
+    if (!relative.empty() && relative.size() <= limit) {
       name = relative;
       return true;
     }
   }
-  error = name + ": the name is longer than " + std::to_string(kMax) +
+  error = name + ": the name is longer than " + std::to_string(limit) +
           " bytes, even relative to the current folder; use a shorter name or change to a nearer folder";
   return false;
 }

@@ -193,6 +193,10 @@ int run(const MixOptions& o) {
     StatusSet(outcome.c_str());
     StatusClose(0);
   };
+  const auto failWith = [&](const std::string& message) {
+    finish("Error: " + message);
+    return fail(message);
+  };
   if (!ok || g_stop) {
     PlevWriterClose(writer);
     std::remove(temporaryName.c_str());
@@ -201,18 +205,13 @@ int run(const MixOptions& o) {
       std::fprintf(stderr, "plevmix: stopped; nothing written\n");
       return 130;
     }
-    finish("Error: out of memory; nothing written");
-    return fail("out of memory; nothing written");
+    return failWith("out of memory; nothing written");
   }
-  if (!PlevWriterClose(writer)) {
-    finish("Error: the Pleven file could not be written");
-    return fail(o.output + ": the Pleven file could not be written");
-  }
+  if (!PlevWriterClose(writer)) return failWith(o.output + ": the Pleven file could not be written");
   if (std::rename(temporaryName.c_str(), o.output.c_str()) != 0) {
     const int e = errno;
     std::remove(temporaryName.c_str());
-    finish("Error: " + tolapp::systemMessage(o.output, e));
-    return fail(tolapp::systemMessage(o.output, e));
+    return failWith(tolapp::systemMessage(o.output, e));
   }
   finish("Done: track " + std::to_string(o.track) + " in " + std::to_string(frames) + " frames");
   std::printf("plevmix: %s + %s -> %s\n  frames: %d\n  track %d: %d Hz, %d bits, %s, %s\n", o.video.c_str(),

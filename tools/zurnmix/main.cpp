@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <string>
 
+#include "common/zurn_facts.h"
 #include "tol/sfile.h"
 #include "tol/status.h"
 #include "tol/tolutil.h"
 #include "tol/zurnmix.h"
-#include "common/zurn_facts.h"
 #include "zurnmix/options.h"
 
 namespace {
