@@ -118,11 +118,14 @@ void* StatusGetHWND() {
 }
 
 void StatusClose(int32_t waitForUser) {
+  bool ownerGone = false;
   if (g.view && g.owner > 0) {
     const std::string line = g.title + " - " + g.note + "\r\n  " + g.text;
-    CopyData(g.owner, 0, kStatusCopyDataTag, static_cast<uint32_t>(line.size() + 1), line.c_str());
+    ownerGone = CopyData(g.owner, 0, kStatusCopyDataTag, static_cast<uint32_t>(line.size() + 1), line.c_str()) == 0;
   }
-  if (g.view && !g.closeAtOnce && waitForUser && g.view->visible()) {
+  // A launcher that no longer listens (closed, or an id a script made up)
+  // leaves nobody who is sure to press "&Done".
+  if (g.view && !g.closeAtOnce && waitForUser && !ownerGone && g.view->visible()) {
     g.cancelled = true;  // a press now means Done and asks nothing
     g.view->setButton("&Done");
     const uint8_t presses = g.presses;

@@ -19,6 +19,9 @@
  *   question whose default is No (replacing a file), Yes to "Do you want to
  *   cancel?". The terminal does not wait for "&Done": its last line stays
  *   in view.
+ * - StatusClose does not wait for "&Done" either when its owner does not
+ *   take the last line (no launcher listens under that id any more): the
+ *   tool was not started by a launcher that someone is using.
  * - The instance handle only names the window class (StatusInit) and, for
  *   TOLDialogInit, carries the dialog's caption as a zero-terminated text
  *   (null: the program's name), since there are no dialog templates here.

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 #include "core/file_names.h"
 #include "core/switch_text.h"
@@ -19,6 +20,11 @@
 #include "tol/tolutil.h"
 
 namespace tolvideo {
+namespace {
+
+constexpr uint32_t kStatusReportTag = 4660;  // a tool's status window closing
+
+}  // namespace
 
 MainWindow::MainWindow(LauncherState& state)
     : QFileDialog(nullptr, "TOL Video Tools"), state_(state), services_(this), launcher_(state, services_, *this) {
@@ -120,7 +126,8 @@ void MainWindow::accept() {
   // A folder is entered as usual; files are played and the window stays.
   const QStringList files = selectedFiles();
   if (files.size() == 1 && QFileInfo(files[0]).isDir()) {
-    setDirectory(files[0]);
+    setDirectory(files[0]);  // tells nobody that the folder changed
+    folderChanged(directory().absolutePath());
     return;
   }
   const std::string text = selection();
@@ -158,14 +165,18 @@ void MainWindow::showEvent(QShowEvent* e) {
 }
 
 void MainWindow::listenForTools() {
-  // Tools report their last status line here; it is taken and dropped.
+  // Tools report their last status line here; it is taken and kept, and
+  // nothing is done about it.
   receiver_ = CopyDataListen(state_.tools.id);
   if (!receiver_) return;
   notifier_ = std::make_unique<QSocketNotifier>(CopyDataDescriptor(receiver_), QSocketNotifier::Read);
   connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
     uint32_t tag, size;
-    char data[256];
-    while (CopyDataReceive(receiver_, &tag, data, sizeof data, &size, 0) == 1) {
+    char data[1024];
+    while (CopyDataReceive(receiver_, &tag, data, sizeof data - 1, &size, 0) == 1) {
+      if (tag != kStatusReportTag) continue;
+      data[std::min<uint32_t>(size, sizeof data - 1)] = 0;
+      lastToolReport_ = data;
     }
   });
 }

@@ -34,6 +34,8 @@ class MainWindow : public QFileDialog, public DialogOpener {
   void storePlacement();
   // "&Play" or a double click: plays the highlighted files, or enters a folder.
   void accept() override;
+  // The last status line a tool's window reported (tag 4660); kept, never acted on.
+  const std::string& lastToolReport() const { return lastToolReport_; }
 
  protected:
   void done(int result) override;
@@ -50,6 +52,7 @@ class MainWindow : public QFileDialog, public DialogOpener {
   bool shownOnce_ = false;
   TOLCopyDataReceiver* receiver_ = nullptr;
   std::unique_ptr<QSocketNotifier> notifier_;
+  std::string lastToolReport_;
 };
 
 }  // namespace tolvideo

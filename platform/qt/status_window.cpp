@@ -6,8 +6,27 @@
 #include <QScreen>
 #include <QStyle>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 
 namespace tolui {
+namespace {
+
+// With TOL_UI_TRACE naming a file, each status window appends what it shows
+// to it, a line per change: "<process id> <event> <text>", the events being
+// "shown", "text", "button" and "gone". Tests follow a tool's window from
+// outside its process this way; nothing else reads it.
+void trace(const char* event, const QString& text = QString()) {
+  const char* file = std::getenv("TOL_UI_TRACE");
+  if (!file || !*file) return;
+  if (FILE* f = std::fopen(file, "a")) {
+    std::fprintf(f, "%ld %s %s\n", static_cast<long>(::getpid()), event, text.toUtf8().constData());
+    std::fclose(f);
+  }
+}
+
+}  // namespace
 
 StatusWindow::StatusWindow(const QString& title, const QString& note)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -33,6 +52,10 @@ StatusWindow::StatusWindow(const QString& title, const QString& note)
   connect(button_, &QPushButton::clicked, this, [this] { count(presses_); });
 }
 
+StatusWindow::~StatusWindow() {
+  if (shown_) trace("gone");
+}
+
 void StatusWindow::setStatusText(const QString& text) {
   status_ = text;
   setAccessibleName(text);
@@ -42,11 +65,16 @@ void StatusWindow::setStatusText(const QString& text) {
     raise();
     activateWindow();
     button_->setFocus();
+    trace("shown", windowTitle());
   }
+  trace("text", text);
   update();
 }
 
-void StatusWindow::setButtonCaption(const QString& caption) { button_->setText(caption); }
+void StatusWindow::setButtonCaption(const QString& caption) {
+  button_->setText(caption);
+  trace("button", caption);
+}
 
 void StatusWindow::takeEvents(int* presses, int* closes) {
   *presses += presses_;

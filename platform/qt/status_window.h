@@ -12,6 +12,7 @@ namespace tolui {
 class StatusWindow final : public QWidget {
  public:
   StatusWindow(const QString& title, const QString& note);
+  ~StatusWindow() override;
   void setStatusText(const QString& text);
   void setButtonCaption(const QString& caption);
   // The presses and close requests since the last call.

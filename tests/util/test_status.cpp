@@ -139,11 +139,11 @@ TEST_F(Status, ClosingSendsTheLastLineToTheLauncher) {
   const intptr_t me = getpid();
   tol::CopyDataReceiver* r = tol::CopyDataListen(me);
   ASSERT_NE(r, nullptr);
-  tol::StatusInit(nullptr, me, 1);
+  tol::StatusInit(nullptr, me, 0);
   ASSERT_EQ(tol::StatusOpen("Zurn", "clip.avi", nullptr), 1);
   tol::StatusSet("Done: 30 frames.");
-  tol::StatusClose(1);  // closes at once: nothing to press
-  EXPECT_TRUE(ui_.button.empty());
+  tol::StatusClose(1);  // the launcher's user presses Done
+  EXPECT_EQ(ui_.button, "&Done");
   uint32_t tag = 0, size = 0;
   char text[256] = {};
   ASSERT_EQ(tol::CopyDataReceive(r, &tag, text, sizeof text, &size, 1000), 1);
@@ -152,6 +152,14 @@ TEST_F(Status, ClosingSendsTheLastLineToTheLauncher) {
   EXPECT_EQ(size, expected.size() + 1);
   EXPECT_EQ(std::string(text), expected);
   tol::CopyDataClose(r);
+
+  // Nobody listens under the id any more: no Done to wait for.
+  ui_.button.clear();
+  ASSERT_EQ(tol::StatusOpen("Zurn", "clip.avi", nullptr), 1);
+  tol::StatusSet("Done: 30 frames.");
+  tol::StatusClose(1);
+  EXPECT_TRUE(ui_.button.empty());
+  EXPECT_FALSE(ui_.viewOpen);
 }
 
 TEST(StatusClass, NameFromTheInstanceHandle) {

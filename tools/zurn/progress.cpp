@@ -7,7 +7,9 @@ namespace zurntool {
 ProgressLine::ProgressLine(uint32_t totalFrames, intptr_t owner, const std::string& title,
                            StatusCancelCallback onCancel)
     : total_(totalFrames ? totalFrames : 1) {
-  StatusInit(nullptr, owner, 1);
+  // Started by the launcher, the window stays with its last line until its
+  // Done button is pressed: nobody reads the tool's terminal then.
+  StatusInit(nullptr, owner, owner ? 0 : 1);
   open_ = StatusOpen(title.c_str(), nullptr, onCancel) != 0;
 }
 
@@ -26,7 +28,8 @@ void ProgressLine::show(uint32_t read, uint32_t done) {
 void ProgressLine::finish(const std::string& last) {
   if (!open_) return;
   if (!last.empty()) StatusSet(last.c_str());
-  StatusClose(0);
+  std::fflush(stdout);  // what was printed is out before a window waits
+  StatusClose(1);
   open_ = false;
 }
 

@@ -19,7 +19,8 @@ class ProgressLine {
   // read: frames handed to the encoder; done: frames compressed.
   void show(uint32_t read, uint32_t done);
   // Closes the window so that later output starts on a line of its own;
-  // `last`, when given, is its last line (the launcher gets a copy).
+  // `last`, when given, is its last line (the launcher gets a copy). A
+  // window the launcher started waits for its Done button first.
   void finish(const std::string& last = {});
 
  private:
