@@ -227,7 +227,7 @@ TEST_F(RoundTrip, CompressWithTheStatusWindowThenQuickPlay) {
   // launcher, which keeps it and does nothing else.
   ASSERT_TRUE(closeXWindow(title));
   Ended zurn;
-  ASSERT_TRUE(reapTool(zurn, 60));
+  ASSERT_TRUE(reapTool(zurn, 60)) << testing::PrintToString(traceLines(trace_));
   EXPECT_EQ(zurn.name, "zurn");
   EXPECT_TRUE(WIFEXITED(zurn.status) && WEXITSTATUS(zurn.status) == 0) << zurn.status;
   EXPECT_EQ(traceLines(trace_).back(), "gone ");
