@@ -158,7 +158,9 @@ int run(const MixOptions& o) {
                                         : 0;
   std::vector<uint8_t> fresh;
 
-  StatusInit(nullptr, o.owner, 1);
+  // Started by the launcher, the window keeps its last line until Done is
+  // pressed, as the compressor's does.
+  StatusInit(nullptr, o.owner, o.owner ? 0 : 1);
   StatusOpen(("Pleven Audio Mixer - " + o.output).c_str(), nullptr, onCancel);
   bool ok = true;
   for (int32_t f = 0; f < in->frames && ok && !g_stop; ++f) {
@@ -191,7 +193,7 @@ int run(const MixOptions& o) {
   // The last status line (the launcher's copy) says how it ended.
   const auto finish = [](const std::string& outcome) {
     StatusSet(outcome.c_str());
-    StatusClose(0);
+    StatusClose(1);
   };
   const auto failWith = [&](const std::string& message) {
     finish("Error: " + message);

@@ -128,7 +128,9 @@ int run(const MixOptions& o) {
 
   tolapp::ZurnFacts facts;
   if (tolapp::readZurnFacts(o.video, facts, error, false)) g_totalFrames = facts.frames;
-  StatusInit(nullptr, o.owner, 1);
+  // Started by the launcher, the window keeps its last line until Done is
+  // pressed, as the compressor's does.
+  StatusInit(nullptr, o.owner, o.owner ? 0 : 1);
   StatusOpen(("Zurn Audio Mixer - " + o.output).c_str(), nullptr, onCancel);
   const uint32_t size = ZurnMix(o.video.c_str(), o.output.c_str(), uint32_t(o.fpsNum), uint32_t(o.fpsDen),
                                 o.startFrame, 1, &track, onMix);
@@ -140,7 +142,7 @@ int run(const MixOptions& o) {
                                           : "Done: track " + std::to_string(o.track) + (track.rate == 0 ? " replaced" : " added") +
                                                 " in " + std::to_string(g_frames) + " frames";
   StatusSet(outcome.c_str());
-  StatusClose(0);
+  StatusClose(1);
   if (g_stop) {
     std::fprintf(stderr, "zurnmix: stopped; nothing written\n");
     return 130;
