@@ -81,10 +81,7 @@ class StillFile {
   // first at top, rows pitch bytes apart; the rows are the caller's memory,
   // so nothing is allocated for the pixels. False on any error (the rows'
   // contents are then unspecified).
-  virtual bool loadWords(uint8_t* top, int32_t pitch) {
-    (void)top, (void)pitch;
-    return false;
-  }
+  virtual bool loadWords(uint8_t* /*top*/, int32_t /*pitch*/) { return false; }
 
  protected:
   StillInfo info_{};
