@@ -190,6 +190,7 @@ class Player {
       } else {
         for (double w = timing.wait(s, clock()); w > 0; w = timing.wait(s, clock())) {
           SDL_Delay(uint32_t(std::clamp(w * 1000, 1.0, 5.0)));
+          SDL_PumpEvents();  // keys and quit end the wait
           if (SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) break;
         }
         if (!o_.soundOnly) {
