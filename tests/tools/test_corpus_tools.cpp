@@ -6,7 +6,9 @@
 // /S and /E to keep the run short.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "avi/riff_builder.h"
