@@ -20,7 +20,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev libjpeg62-turbo-dev libtiff-dev libgif-dev
-  libsdl2-dev qt6-base-dev
+  libsdl2-dev qt6-base-dev libxcb1-dev
   # Independent readers the tests check our files with (never the libav plug-in).
   gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-base-apps imagemagick libjpeg-turbo-progs xvfb xauth x11-xkb-utils

@@ -259,5 +259,54 @@ TEST_F(RoundTrip, CompressWithTheStatusWindowThenQuickPlay) {
   EXPECT_EQ(boxes_, std::vector<std::string>());
 }
 
+TEST_F(RoundTrip, ConverterAndPlevenPlayerStartTheirTools) {
+  // A Pleven clip made by the suite's sample maker.
+  const std::string sample = dir_.file("sample");
+  const pid_t maker = fork();
+  if (maker == 0) {
+    execl(TOL_TOOLS_DIR "/zurnsample", "zurnsample", sample.c_str(), "/N8", "/W64", "/H48", "/P", nullptr);
+    _exit(127);
+  }
+  int made = -1;
+  ASSERT_EQ(waitpid(maker, &made, 0), maker);
+  ASSERT_TRUE(WIFEXITED(made) && WEXITSTATUS(made) == 0);
+  LauncherState state;
+  state.tools = {TOL_TOOLS_DIR "/", static_cast<int>(getpid())};
+  state.settings.load();
+  state.settings.path = sample;
+  MainWindow window(state);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+  // The converter dialog's proposal, an AVI file beside the clip.
+  highlight(&window, "clip.plv");
+  onNextModal([&](QDialog* d) {
+    EXPECT_EQ(control<QLineEdit>(d, 500)->text(), "clip.avi");
+    click(d, "id1");
+  });
+  click(&window, "id155");
+  Ended converter;
+  ASSERT_TRUE(reapTool(converter, 120));
+  EXPECT_EQ(converter.name, "zurnconv");
+  EXPECT_TRUE(WIFEXITED(converter.status) && WEXITSTATUS(converter.status) == 0) << converter.status;
+  const std::vector<uint8_t> avi = testutil::readFile(sample + "/clip.avi");
+  ASSERT_GT(avi.size(), 12u);
+  EXPECT_EQ(std::string(avi.begin(), avi.begin() + 4) + std::string(avi.begin() + 8, avi.begin() + 12), "RIFFAVI ");
+
+  // The Pleven player dialog's "&Play" starts the Pleven player; the dialog stays.
+  highlight(&window, "clip.plv");
+  Ended player;
+  onNextModal([&](QDialog* d) {
+    EXPECT_EQ(d->windowTitle(), "Pleven Player - clip.plv ...");
+    click(d, "id1");
+    EXPECT_TRUE(d->isVisible());
+    ASSERT_TRUE(reapTool(player, 120));
+  });
+  click(&window, "id159");
+  EXPECT_EQ(player.name, "plevplw");
+  EXPECT_TRUE(WIFEXITED(player.status) && WEXITSTATUS(player.status) == 0) << player.status;
+  EXPECT_EQ(boxes_, std::vector<std::string>());
+}
+
 }  // namespace
 }  // namespace tolvideo
