@@ -138,6 +138,7 @@ class RoundTrip : public ::testing::Test {
   void SetUp() override {
     if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X display (xvfb-run)";
     old_ = std::filesystem::current_path();
+    if (const char* ui = std::getenv("TOL_UI")) oldUi_ = ui;
     setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
     setenv("XDG_RUNTIME_DIR", dir_.path().c_str(), 1);
     // What the tools inherit: their window back end, tracing into the
@@ -162,7 +163,7 @@ class RoundTrip : public ::testing::Test {
     prctl(PR_SET_CHILD_SUBREAPER, 0);
     std::filesystem::current_path(old_);
     for (const char* v : {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "TOL_UI_TRACE", "SDL_AUDIODRIVER"}) unsetenv(v);
-    setenv("TOL_UI", "terminal", 1);
+    if (!oldUi_.empty()) setenv("TOL_UI", oldUi_.c_str(), 1);
   }
 
   // A tool still running after a failure (a status window waiting for its
@@ -186,6 +187,7 @@ class RoundTrip : public ::testing::Test {
   std::string trace_ = dir_.file("trace.txt");
   std::vector<std::string> boxes_;
   std::filesystem::path old_;
+  std::string oldUi_;
 };
 
 TEST_F(RoundTrip, CompressWithTheStatusWindowThenQuickPlay) {
