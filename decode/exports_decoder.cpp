@@ -9,6 +9,9 @@ tol::ZurnDecoder* inner(ZurnDecoder* d) { return static_cast<tol::ZurnDecoder*>(
 TOLAPI(ZurnDecoder*) ZurnDecoderOpen(const void* source, uint32_t flags) {
   return tol::ZurnDecoderOpen(source, flags);
 }
+TOLAPI(ZurnDecoder*) ZurnDecoderOpenWithReadAhead(const void* source, uint32_t flags, uint32_t readAheadBytes) {
+  return tol::ZurnDecoderOpenWithReadAhead(source, flags, readAheadBytes);
+}
 TOLAPI(void) ZurnDecoderSelectTrack(int32_t id) { tol::ZurnDecoderSelectTrack(id); }
 TOLAPI(int32_t) ZurnDecoderDecodeFrame(ZurnDecoder* decoder) { return tol::ZurnDecoderDecodeFrame(inner(decoder)); }
 TOLAPI(void) ZurnDecoderNextFrame(ZurnDecoder* decoder) { tol::ZurnDecoderNextFrame(inner(decoder)); }

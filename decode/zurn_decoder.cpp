@@ -192,6 +192,10 @@ int32_t chooseTrack(const ZurnDecoder* d, int32_t selectedId) {
 }  // namespace
 
 ZurnDecoder* ZurnDecoderOpen(const void* source, uint32_t flags) {
+  return ZurnDecoderOpenWithReadAhead(source, flags, 0);
+}
+
+ZurnDecoder* ZurnDecoderOpenWithReadAhead(const void* source, uint32_t flags, uint32_t readAheadBytes) {
   const int32_t selectedId = g_selectedTrack.exchange(-1);
   g_lastError.store("");
   if (!source) return fail(kZurnErrorOpening);
@@ -236,10 +240,12 @@ ZurnDecoder* ZurnDecoderOpen(const void* source, uint32_t flags) {
   }
   d->largestFrame = largest;
 
-  // Read ahead the busiest second of the file (never more than the file
-  // holds), or hold every frame in memory when that is most of the file.
+  // Read ahead the busiest second of the file, or what the caller asked for
+  // (never more than the file holds), or hold every frame in memory when
+  // that is most of the file.
   const uint64_t peak = zurnPeakSecond(d->index, h.frames, h.roundedRate(), &d->peakSecondFrame);
-  const uint32_t ringSize = ZurnFrameSource::roundSize(std::min(peak, fileBytes));
+  const uint64_t wanted = readAheadBytes ? uint64_t{readAheadBytes} : peak;
+  const uint32_t ringSize = ZurnFrameSource::roundSize(std::min(wanted, fileBytes));
   d->peakSecondBytes = static_cast<uint32_t>(std::min<uint64_t>(peak, 0xFFFFFFFFu));
   const char* error = nullptr;
   if (inMemory) {

@@ -120,6 +120,9 @@ struct ZurnDecoder : ::ZurnDecoder {
 };
 
 ZurnDecoder* ZurnDecoderOpen(const void* source, uint32_t flags);
+// readAheadBytes: the size of the read-ahead ring instead of the busiest
+// second of the file (0: that second).
+ZurnDecoder* ZurnDecoderOpenWithReadAhead(const void* source, uint32_t flags, uint32_t readAheadBytes);
 void ZurnDecoderSelectTrack(int32_t id);
 // Decodes the current frame unless done already. 1 when its picture is
 // sound, 0 for a null decoder or a damaged frame.

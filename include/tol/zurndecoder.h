@@ -30,6 +30,13 @@
 /* Opens a decoder (flags: ZURNDEC_* open flags); null on failure. */
 TOLAPI(ZurnDecoder*) ZurnDecoderOpen(const void* source, uint32_t flags);
 
+/* The same with a read-ahead buffer of readAheadBytes (rounded up to whole
+ * 4096-byte chunks, at most the file) instead of the busiest second of the
+ * file; 0 keeps that second. As with that second, a buffer of nine tenths
+ * of the file or more loads every frame at open. Platform adaptation: the
+ * players' read-ahead memory switch needs a way to size the buffer. */
+TOLAPI(ZurnDecoder*) ZurnDecoderOpenWithReadAhead(const void* source, uint32_t flags, uint32_t readAheadBytes);
+
 /* Track identifier for the next open with ZURNDEC_SELECTED_TRACK (-1: none);
  * every open consumes it. */
 TOLAPI(void) ZurnDecoderSelectTrack(int32_t id);

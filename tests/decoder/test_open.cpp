@@ -201,6 +201,25 @@ TEST_F(ZurnOpen, ReadAheadOrWholeFile) {
     EXPECT_FALSE(d->source.isOpen());  // closed before open returns
     EXPECT_FALSE(d->thread.joinable());
   }
+  // A read-ahead size from the caller: rounded up to whole chunks, and
+  // nine tenths of the file or more loads it whole. Frames read the same.
+  struct Sized {
+    uint32_t bytes, ring;
+    bool whole;
+  };
+  const Sized sizes[] = {{1, 4096, false}, {12000, 12288, false}, {36000, 36864, false}, {40000, 0, true}};
+  DecoderPtr plain = open(name);
+  for (const Sized& s : sizes) {
+    DecoderPtr d(tol::ZurnDecoderOpenWithReadAhead(name.c_str(), 0, s.bytes));
+    ASSERT_NE(d, nullptr) << s.bytes;
+    EXPECT_EQ(d->image != nullptr, s.whole) << s.bytes;
+    if (!s.whole) EXPECT_EQ(d->readAheadSize, s.ring) << s.bytes;
+    for (int32_t k = 1; k <= 40; k++) {
+      tol::ZurnDecoderGoto(d.get(), k, ZURNDEC_GOTO_FETCH_ONLY);
+      tol::ZurnDecoderGoto(plain.get(), k, ZURNDEC_GOTO_FETCH_ONLY);
+      ASSERT_EQ(current(d.get()), current(plain.get())) << s.bytes << " frame " << k;
+    }
+  }
   // At 40 frames a second the busiest second is the whole file.
   clip.fpsNumerator = 40;
   DecoderPtr d = open(save(zurntest::build(clip), "fast.zrn"));

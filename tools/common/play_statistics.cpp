@@ -19,6 +19,7 @@ void PlayStatistics::frameRead(uint32_t bytes, double t) {
 void PlayStatistics::syncSample(double due, double soundClock) {
   const double error = std::fabs(due - soundClock);
   if (error > largestSync_) largestSync_ = error;
+  syncSum_ += error;
   ++syncSamples_;
 }
 
@@ -41,7 +42,8 @@ std::string PlayStatistics::summary() const {
                         static_cast<unsigned long long>(shown_), static_cast<unsigned long long>(skipped_), seconds_,
                         rate, dataRate, static_cast<unsigned long long>(peak_));
   if (syncSamples_ && n > 0 && size_t(n) < sizeof text)
-    std::snprintf(text + n, sizeof text - size_t(n), "Largest sound sync error: %.1f ms\n", largestSync_ * 1000);
+    std::snprintf(text + n, sizeof text - size_t(n), "A/V offset: max %.1f ms, mean %.1f ms\n", largestSync_ * 1000,
+                  meanSyncError() * 1000);
   return text;
 }
 

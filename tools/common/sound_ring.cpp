@@ -37,9 +37,11 @@ void SoundRing::pull(void* dest, uint32_t size, double now) {
   }
   count_ -= take;
   std::memset(out + take, silence_, size - take);
-  played_ += take;
+  // Once sound has played, the silence of a dry ring plays in time too.
+  const uint32_t counted = take > 0 || played_ > 0 ? size : 0;
+  played_ += counted;
   lastPull_ = now;
-  lastPullSeconds_ = double(take) / bytesPerSecond_;
+  lastPullSeconds_ = double(counted) / bytesPerSecond_;
 }
 
 uint32_t SoundRing::queued() const {

@@ -27,8 +27,9 @@ class SoundRing {
 
   // Seconds of sound played at time now: what was pulled before the last
   // pull, less the device's extra buffering, plus the time since the last
-  // pull (at most that pull's worth).
-  // Sound pulled as silence while the ring was dry does not count.
+  // pull (at most that pull's worth). Silence pulled before any sound does
+  // not count; silence pulled after it (the track ended or ran dry) does,
+  // so the clock goes on while the device plays.
   double clock(double now) const;
 
  private:
@@ -37,7 +38,7 @@ class SoundRing {
   uint32_t head_ = 0, count_ = 0;
   uint32_t bytesPerSecond_, latencyBytes_;
   uint8_t silence_;
-  uint64_t played_ = 0;  // bytes of real sound pulled
+  uint64_t played_ = 0;  // bytes pulled since the first sound
   double lastPull_ = -1, lastPullSeconds_ = 0;
 };
 

@@ -99,6 +99,7 @@ class Player {
       return false;
     }
     haveAudio_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    playStart_ = now();
     if (o_.hideCursor) SDL_ShowCursor(SDL_DISABLE);
     return true;
   }
@@ -114,8 +115,10 @@ class Player {
     if (o_.noReadAhead) flags |= ZURNDEC_NO_READ_AHEAD;
     if (o_.preload) flags |= ZURNDEC_LOAD_ALL;
     if (o_.noPrefill) flags |= ZURNDEC_NO_PREFILL;
-    std::unique_ptr<ZurnDecoder, void (*)(ZurnDecoder*)> decoder(ZurnDecoderOpen(name.c_str(), flags),
-                                                                  ZurnDecoderClose);
+    // /E: kilobytes of read-ahead instead of the busiest second of the file.
+    const uint32_t readAhead = uint32_t(std::min<uint64_t>(uint64_t(o_.readAheadKilobytes) * 1024, 0xFFFFF000u));
+    std::unique_ptr<ZurnDecoder, void (*)(ZurnDecoder*)> decoder(
+        ZurnDecoderOpenWithReadAhead(name.c_str(), flags, readAhead), ZurnDecoderClose);
     if (!decoder) {
       std::fprintf(stderr, "zurnplay: %s: %s\n", name.c_str(), ZurnDecoderGetError());
       return Outcome::NextFile;
@@ -162,7 +165,11 @@ class Player {
     double firstPresent = -1;  // playing time counts from the first picture
     bool soundStarted = false;  // the sound starts with the first picture
     Outcome outcome = Outcome::Finished;
-    double timeBase = 0;  // the clock's reading for frame 0 without sound (seeks move it)
+    // Without sound the clock starts when the first picture after the start
+    // or a seek is shown, so that the time taken to get it ready (the key
+    // frame, a new texture, the window) does not make the next ones late.
+    double timeBase = 0;  // the wall clock's reading for frame 0
+    bool anchored = false;
     for (;;) {
       const uint32_t t = uint32_t(d->currentFrame - 1);
       // Events: keys, focus, quit.
@@ -227,7 +234,7 @@ class Player {
           soundBase = timing.due(k) + std::max(0.0, lead);
           pushedBytes = 0;
         }
-        timeBase = wallClock() - timing.due(k);
+        anchored = false;
         continue;
       }
 
@@ -235,7 +242,7 @@ class Player {
         const uint32_t got = ZurnTrackReaderGet(reader.get(), soundBuffer.data());
         pushedBytes += ring_->push(soundBuffer.data(), got);
       }
-      stats_.frameRead(t < facts.frameBytes.size() ? facts.frameBytes[t] : 0, wallClock());
+      stats_.frameRead(t < facts.frameBytes.size() ? facts.frameBytes[t] : 0, now() - playStart_);
       throttleReads(start);
       ZurnDecoderDecodeFrame(d);
       ZurnDecoderCopyToSurface(d, p.pixels.data(), p.pitch, p.height, 0, 0,
@@ -244,15 +251,20 @@ class Player {
       if (o_.monochrome && p.surfaceType == 10)
         std::memset(p.pixels.data() + size_t(p.width) * p.height, 128, size_t(p.width) * p.height / 2);
 
-      auto frameClock = [&] { return reader ? clock() : wallClock() - timeBase; };
+      auto frameClock = [&] { return reader ? clock() : anchored ? wallClock() - timeBase : timing.due(t); };
       if (timing.decide(t, uint32_t(d->frames), frameClock()) == FrameAction::Skip) {
         stats_.frameSkipped();
       } else {
         for (double w = timing.wait(t, frameClock()); w > 0; w = timing.wait(t, frameClock())) {
           SDL_Delay(uint32_t(std::clamp(w * 1000, 1.0, 5.0)));
+          SDL_PumpEvents();  // so that a quit (a signal, the window closed) ends the wait
           if (SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) break;
         }
         present();
+        if (!anchored) {
+          timeBase = wallClock() - timing.due(t);
+          anchored = true;
+        }
         if (firstPresent < 0) firstPresent = now();
         if (reader && !soundStarted) {
           SDL_PauseAudioDevice(audio_, 0);
@@ -381,6 +393,7 @@ class Player {
   SDL_Renderer* renderer_ = nullptr;
   SDL_AudioDeviceID audio_ = 0;
   uint32_t bytesPerSecond_ = 1;
+  double playStart_ = 0;  // the statistics' time runs on across files and loops
   std::unique_ptr<SoundRing> ring_;
   Picture picture_;
   PlayStatistics stats_;
