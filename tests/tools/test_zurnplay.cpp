@@ -159,13 +159,15 @@ double summaryNumber(const std::string& summary, const std::string& label) {
 }
 
 // Plays each case to the end and checks the summary: every frame of every
-// pass shown, none skipped, the picture within a frame of the sound
-// heard, and no one second reading more than two seconds' worth.
+// pass either shown or skipped, and, the timing: none skipped, each picture
+// within a frame of the sound heard, no one second reading more than two
+// seconds' worth. The machine may be busy with other work, so a case whose
+// timing fails is played again, up to three times.
 struct PlayCase {
   std::string file;
   std::vector<std::string> switches;
-  int32_t frames;       // shown in all
-  double frameRate;     // the file's
+  int32_t frames;    // of all passes
+  double frameRate;  // the file's
   bool sound;
 };
 void playAndCheck(const std::string& folder, const std::vector<PlayCase>& cases) {
@@ -174,18 +176,19 @@ void playAndCheck(const std::string& folder, const std::vector<PlayCase>& cases)
     args.insert(args.end(), c.switches.begin(), c.switches.end());
     std::string line;
     for (const std::string& a : args) line += a + " ";
-    const Outcome r = runIn(folder, args);
-    ASSERT_EQ(r.code, 0) << line << r.err;
-    EXPECT_EQ(summaryNumber(r.out, "Frames shown: "), c.frames) << line << r.out;
-    EXPECT_EQ(summaryNumber(r.out, "Frames skipped: "), 0) << line << r.out;
-    EXPECT_LT(summaryNumber(r.out, "Peak read rate: "), 2 * summaryNumber(r.out, "Data rate: ")) << line << r.out;
-    if (!c.sound) {
-      EXPECT_EQ(r.out.find("A/V offset"), std::string::npos) << line << r.out;
-      continue;
+    std::string timing = "not played";
+    for (int attempt = 0; attempt < 3 && !timing.empty(); attempt++) {
+      const Outcome r = runIn(folder, args);
+      ASSERT_EQ(r.code, 0) << line << r.err;
+      const double shown = summaryNumber(r.out, "Frames shown: "), skipped = summaryNumber(r.out, "Frames skipped: ");
+      ASSERT_EQ(shown + skipped, c.frames) << line << r.out;
+      ASSERT_EQ(r.out.find("A/V offset") != std::string::npos, c.sound) << line << r.out;
+      const double largest = summaryNumber(r.out, "A/V offset: max "), mean = summaryNumber(r.out, " ms, mean ");
+      const bool inTime = skipped == 0 && (!c.sound || (largest < 1000.0 / c.frameRate && mean <= largest)) &&
+                          summaryNumber(r.out, "Peak read rate: ") < 2 * summaryNumber(r.out, "Data rate: ");
+      timing = inTime ? "" : r.out;
     }
-    const double largest = summaryNumber(r.out, "A/V offset: max "), mean = summaryNumber(r.out, " ms, mean ");
-    EXPECT_LT(largest, 1000.0 / c.frameRate) << line << r.out;
-    EXPECT_LE(mean, largest) << line << r.out;
+    EXPECT_EQ(timing, "") << line;
   }
 }
 
@@ -210,7 +213,10 @@ class ZurnPlayProgram : public ::testing::Test {
       dup2(null, 1);
       dup2(null, 2);
       const std::string fd = std::to_string(ready[1]);
-      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", (char*)nullptr);
+      // The screen is kept in a file of the scratch folder (Xvfb_screen0,
+      // in the X window dump format), for screenshots without a client.
+      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-fbdir",
+            dir.path().c_str(), (char*)nullptr);
       _exit(127);
     }
     close(ready[1]);
@@ -300,13 +306,13 @@ double psnr(const std::vector<uint8_t>& rgb, const std::vector<uint8_t>& rgbx) {
   return squares == 0 ? INFINITY : 10 * std::log10(255.0 * 255.0 * pixels * 3 / squares);
 }
 
-// The window's picture under the virtual display, read back from the X
-// server while the player stands still (stopped by a signal), matches a
+// The window's picture under the virtual display, read from the server's
+// screen file while the player stands still (stopped by a signal), matches a
 // frame that our decoder gives: exactly for the RGB textures, closely for
 // the renderer's own YUV conversion. A frame after the first is looked for,
 // so that the areas copied for changed blocks only are checked too.
 TEST_F(ZurnPlayProgram, ShownPictureIsTheDecodedFrame) {
-  if (access("/usr/bin/import", X_OK) != 0) GTEST_SKIP() << "ImageMagick's import is not installed";
+  if (access("/usr/bin/convert", X_OK) != 0) GTEST_SKIP() << "ImageMagick is not installed";
   int32_t width = 0, height = 0;
   const std::vector<std::vector<uint8_t>> frames = decodedFrames(dir.file("clip.zrn"), width, height);
   ASSERT_EQ(frames.size(), 30u);
@@ -317,6 +323,16 @@ TEST_F(ZurnPlayProgram, ShownPictureIsTheDecodedFrame) {
   };
   const Case cases[] = {{"/B1", INFINITY}, {"/B2", INFINITY}, {"/B3", 35}, {"/B4", 35}};
   for (const Case& c : cases) {
+    struct Ender {  // the player plays endlessly: ended whatever happens
+      pid_t pid = -1;
+      int status = -1;
+      ~Ender() {
+        if (pid <= 0) return;
+        kill(pid, SIGCONT);
+        kill(pid, SIGTERM);
+        waitpid(pid, &status, 0);
+      }
+    } ender;
     const pid_t player = fork();
     if (player == 0) {
       const int null = open("/dev/null", O_WRONLY);
@@ -326,15 +342,21 @@ TEST_F(ZurnPlayProgram, ShownPictureIsTheDecodedFrame) {
       _exit(127);
     }
     ASSERT_GT(player, 0);
+    ender.pid = player;
     size_t bestFrame = 0;
     double best = 0;
+    std::string shotError = "no screenshot";
     for (int tries = 0; tries < 60 && (bestFrame == 0 || best < c.least); tries++) {
       usleep(250000);
       kill(player, SIGSTOP);
-      const Outcome shot = runIn(dir.path().string(), {"/usr/bin/import", "-window", "root", "-crop", crop, "-depth", "8",
-                                                       "rgb:" + dir.file("shot.rgb")});
+      const Outcome shot = runIn(dir.path().string(), {"/usr/bin/convert", "xwd:" + dir.file("Xvfb_screen0"), "-crop",
+                                                       crop, "-depth", "8", "rgb:" + dir.file("shot.rgb")});
       kill(player, SIGCONT);
-      ASSERT_EQ(shot.code, 0) << shot.err;
+      if (shot.code != 0) {
+        shotError = shot.err;
+        continue;
+      }
+      shotError.clear();
       const std::vector<uint8_t> screen = testutil::readFile(dir.file("shot.rgb"));
       best = 0;
       for (size_t k = 0; k < frames.size(); k++)
@@ -343,13 +365,27 @@ TEST_F(ZurnPlayProgram, ShownPictureIsTheDecodedFrame) {
           bestFrame = k;
         }
     }
+    EXPECT_EQ(shotError, "") << c.blit;
     kill(player, SIGTERM);
-    int status = 0;
-    waitpid(player, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.blit << " ended with " << status;
+    waitpid(player, &ender.status, 0);
+    ender.pid = -1;
+    EXPECT_TRUE(WIFEXITED(ender.status) && WEXITSTATUS(ender.status) == 0) << c.blit << " ended with " << ender.status;
     EXPECT_GE(best, c.least) << c.blit << ", frame " << bestFrame;
     EXPECT_GT(bestFrame, 0u) << c.blit;
   }
+}
+
+// A file that cannot be played is reported and the others play; an endless
+// loop over files none of which plays ends at once.
+TEST_F(ZurnPlayProgram, UnplayableFilesAreReportedAndEndTheLoop) {
+  const Outcome alone = runIn(dir.path().string(), {TOL_ZURNPLAY, dir.file("missing.zrn"), "/L", "/S"});
+  EXPECT_EQ(alone.code, 1);
+  EXPECT_NE(alone.err.find("Error opening file."), std::string::npos) << alone.err;
+  EXPECT_EQ(summaryNumber(alone.out, "Frames shown: "), 0) << alone.out;
+  const Outcome mixed =
+      runIn(dir.path().string(), {TOL_ZURNPLAY, dir.file("missing.zrn"), dir.file("clip.zrn"), "/L2", "/S", "/F"});
+  EXPECT_EQ(mixed.code, 1);
+  EXPECT_EQ(summaryNumber(mixed.out, "Frames shown: "), 60) << mixed.out;
 }
 
 TEST_F(ZurnPlayProgram, ListsItsSwitchesAndTakesTheQuickPlaySetting) {

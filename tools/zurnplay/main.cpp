@@ -29,7 +29,9 @@ using tolapp::FrameTiming;
 using tolapp::PlayStatistics;
 using tolapp::SoundRing;
 
-enum class Outcome { Finished, NextFile, Cancelled };
+// Unplayable: the file could not be opened; NoDisplay: no window or
+// texture for it, which ends the program.
+enum class Outcome { Finished, NextFile, Cancelled, Unplayable, NoDisplay };
 
 double now() { return double(SDL_GetPerformanceCounter()) / double(SDL_GetPerformanceFrequency()); }
 
@@ -109,7 +111,7 @@ class Player {
     tolapp::ZurnFacts facts;
     if (!tolapp::readZurnFacts(name, facts, error, false)) {
       std::fprintf(stderr, "zurnplay: %s: %s\n", name.c_str(), error.c_str());
-      return Outcome::NextFile;
+      return Outcome::Unplayable;
     }
     uint32_t flags = 0;
     if (o_.noReadAhead) flags |= ZURNDEC_NO_READ_AHEAD;
@@ -121,21 +123,21 @@ class Player {
         ZurnDecoderOpenWithReadAhead(name.c_str(), flags, readAhead), ZurnDecoderClose);
     if (!decoder) {
       std::fprintf(stderr, "zurnplay: %s: %s\n", name.c_str(), ZurnDecoderGetError());
-      return Outcome::NextFile;
+      return Outcome::Unplayable;
     }
     ZurnDecoder* d = decoder.get();
     const int32_t codedHeight = int32_t(facts.height);
     const int32_t mode = o_.scaling == 0 ? facts.lineMode : o_.scaling == 3 ? 0 : o_.scaling;
     const bool interlaced = mode == 1;
     const int32_t shownHeight = mode == 0 ? codedHeight : 2 * codedHeight;
-    if (!openWindow(name, d->width, shownHeight)) return Outcome::Cancelled;
+    if (!openWindow(name, d->width, shownHeight)) return Outcome::NoDisplay;
     Picture& p = picture_;
     if (p.texture) SDL_DestroyTexture(p.texture);
     chooseFormat(renderer_, o_, d->width, codedHeight, interlaced, p);
     p.texture = SDL_CreateTexture(renderer_, p.sdlFormat, SDL_TEXTUREACCESS_STREAMING, p.width, p.height);
     if (!p.texture) {
       std::fprintf(stderr, "zurnplay: %s\n", SDL_GetError());
-      return Outcome::Cancelled;
+      return Outcome::NoDisplay;
     }
     p.needFull = true;
     SDL_RenderSetLogicalSize(renderer_, d->width, shownHeight);
@@ -431,13 +433,20 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "zurnplay: %s\n", error.c_str());
     return 1;
   }
-  bool cancelled = false;
-  for (int32_t pass = 0; !cancelled && (options.loops == 0 || pass < std::max(1, options.loops)); ++pass)
-    for (const std::string& file : options.files)
-      if (player.playFile(file) == Outcome::Cancelled) {
+  bool cancelled = false, failed = false;
+  for (int32_t pass = 0; !cancelled && (options.loops == 0 || pass < std::max(1, options.loops)); ++pass) {
+    bool played = false;
+    for (const std::string& file : options.files) {
+      const Outcome outcome = player.playFile(file);
+      failed |= outcome == Outcome::Unplayable || outcome == Outcome::NoDisplay;
+      played |= outcome != Outcome::Unplayable;
+      if (outcome == Outcome::Cancelled || outcome == Outcome::NoDisplay) {
         cancelled = true;
         break;
       }
+    }
+    if (!played) break;  // nothing on the list plays: another pass would only repeat the errors
+  }
   if (options.summary) std::fputs(player.statistics().summary().c_str(), stdout);
-  return 0;
+  return failed ? 1 : 0;
 }
