@@ -5,9 +5,11 @@
 #include <signal.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "run_program.h"
 #include "testutil.h"
@@ -162,7 +164,9 @@ double summaryNumber(const std::string& summary, const std::string& label) {
 // pass either shown or skipped, and, the timing: none skipped, each picture
 // within a frame of the sound heard, no one second reading more than two
 // seconds' worth. The machine may be busy with other work, so a case whose
-// timing fails is played again, up to three times.
+// timing fails is played again, up to three times, and the timing is not
+// judged at all while more programs wait to run than there are processors
+// (a player cannot keep time without a processor).
 struct PlayCase {
   std::string file;
   std::vector<std::string> switches;
@@ -187,6 +191,11 @@ void playAndCheck(const std::string& folder, const std::vector<PlayCase>& cases)
       const bool inTime = skipped == 0 && (!c.sound || (largest < 1000.0 / c.frameRate && mean <= largest)) &&
                           summaryNumber(r.out, "Peak read rate: ") < 2 * summaryNumber(r.out, "Data rate: ");
       timing = inTime ? "" : r.out;
+    }
+    double load[1] = {0};
+    if (!timing.empty() && getloadavg(load, 1) == 1 && load[0] > double(std::thread::hardware_concurrency())) {
+      std::printf("timing of %snot judged: load average %.1f\n", line.c_str(), load[0]);
+      continue;
     }
     EXPECT_EQ(timing, "") << line;
   }
