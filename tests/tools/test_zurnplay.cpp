@@ -211,35 +211,46 @@ class ZurnPlayProgram : public ::testing::Test {
     ASSERT_EQ(s.code, 0) << s.err;
     const Outcome z = runIn(dir.path().string(), {TOL_ZURN, "clip/frame????.png", "clip.zrn", "clip/sound.wav", "/F15", "/O"});
     ASSERT_EQ(z.code, 0) << z.err;
-    // The server picks a free display and writes its number to the pipe
-    // once it takes connections.
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    xvfb = fork();
-    if (xvfb == 0) {
-      close(ready[0]);
-      const int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      const std::string fd = std::to_string(ready[1]);
-      // The screen is kept in a file of the scratch folder (Xvfb_screen0,
-      // in the X window dump format), for screenshots without a client.
-      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-fbdir",
-            dir.path().c_str(), (char*)nullptr);
-      _exit(127);
+    // Displays far from the usual low numbers, which other servers on the
+    // machine (even in other file namespaces, sharing the abstract socket
+    // names) may hold; the server writes the number to the pipe once it
+    // takes connections, or ends when the display is taken.
+    for (int attempt = 0; attempt < 20 && display.empty(); attempt++) {
+      const std::string number = std::to_string(300 + (getpid() * 7 + attempt * 131) % 3000);
+      if (startServer(number)) display = ":" + number;
     }
-    close(ready[1]);
-    char number[16] = {};
-    const ssize_t got = read(ready[0], number, sizeof number - 1);
-    close(ready[0]);
-    ASSERT_GT(got, 0) << "Xvfb did not start";
-    display = ":" + std::to_string(std::atoi(number));
+    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
     setenv("DISPLAY", display.c_str(), 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     // The display's system libraries (D-Bus under SDL) keep memory to the
     // end; the player's own parts are leak-checked in the tests above.
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
     setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
+  }
+  bool startServer(const std::string& number) {
+    int ready[2];
+    if (pipe(ready) != 0) return false;
+    xvfb = fork();
+    if (xvfb == 0) {
+      close(ready[0]);
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, 1);
+      dup2(null, 2);
+      const std::string fd = std::to_string(ready[1]), name = ":" + number;
+      // The screen is kept in a file of the scratch folder (Xvfb_screen0,
+      // in the X window dump format), for screenshots without a client.
+      execl("/usr/bin/Xvfb", "Xvfb", name.c_str(), "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
+            "640x480x24", "-fbdir", dir.path().c_str(), (char*)nullptr);
+      _exit(127);
+    }
+    close(ready[1]);
+    char answer[16] = {};
+    const ssize_t got = xvfb > 0 ? read(ready[0], answer, sizeof answer - 1) : -1;
+    close(ready[0]);
+    if (got > 0) return true;
+    if (xvfb > 0) waitpid(xvfb, nullptr, 0);
+    xvfb = -1;
+    return false;
   }
   void TearDown() override {
     if (xvfb > 0) {
