@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "core/player_options.h"
 #include "core/tool_commands.h"
@@ -247,6 +248,7 @@ TEST(PlevPlayPicture, TextureRowsBlankWhatInterlacingLeavesOut) {
 struct Clip {
   int32_t width = 64, height = 48, frames = 24, rateField = -6667;  // 15 frames a second
   uint32_t flags = PLEV_FLAG_RING_FRAME;
+  int32_t soundFrames = 24;  // the frames that carry sound
 
   static uint8_t index(int32_t x, int32_t y, int32_t f) { return uint8_t((x / 8 + y / 8 + f) % 16); }
   static void palette(int32_t f, int32_t frames, uint8_t* out) {
@@ -277,8 +279,10 @@ struct Clip {
       palette(f, frames, pal.data());
       for (size_t i = 0; i < mono.size(); ++i) mono[i] = uint8_t(128 + ((i / 20) % 2 ? 40 : -40));
       for (size_t i = 0; i < stereo.size(); ++i) stereo[i] = int16_t((i / 50) % 2 ? 3000 : -3000);
+      const bool withSound = f < soundFrames;
       const void* sound[PLEV_TRACKS] = {mono.data(), stereo.data()};
-      const uint32_t bytes[PLEV_TRACKS] = {uint32_t(mono.size()), uint32_t(stereo.size() * 2)};
+      const uint32_t bytes[PLEV_TRACKS] = {withSound ? uint32_t(mono.size()) : 0,
+                                           withSound ? uint32_t(stereo.size() * 2) : 0};
       if (!PlevWriterPutFrame(w, pixels.data(), width, pal.data(), sound, bytes)) {
         PlevWriterClose(w);
         return false;
@@ -327,15 +331,34 @@ TEST_F(PlevPlayProgram, ShowsEveryFrameWithTheMixedTracksInSync) {
       {{"/S", "/N", "/L2", "/V388", "/W128"}, "Frames shown: 48\nFrames skipped: 0\n", 2},  // through the ring frame
   };
   for (const Case& c : cases) {
-    const Outcome r = play(c.switches);
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find(c.shown), std::string::npos) << r.out;
     // Paced by the sound clock: a sound device that ran dry would stretch
-    // the time.
-    const double seconds = playingTime(r.out), expected = c.passes * clip.frames * 0.06667;
-    EXPECT_GT(seconds, expected - 0.1) << r.out;
-    EXPECT_LT(seconds, expected * 1.15 + 0.15) << r.out;
+    // the time. The machine may be busy with other work: a case out of
+    // time is played again, up to three times, and not judged while more
+    // programs wait to run than there are processors.
+    const double expected = c.passes * clip.frames * 0.06667;
+    std::string late = "not played";
+    for (int attempt = 0; attempt < 3 && !late.empty(); ++attempt) {
+      const Outcome r = play(c.switches);
+      ASSERT_EQ(r.code, 0) << r.err;
+      ASSERT_NE(r.out.find(c.shown), std::string::npos) << r.out;
+      const double seconds = playingTime(r.out);
+      late = seconds > expected - 0.1 && seconds < expected * 1.15 + 0.15 ? "" : r.out;
+    }
+    double load[1] = {0};
+    if (!late.empty() && getloadavg(load, 1) == 1 && load[0] > double(std::thread::hardware_concurrency())) continue;
+    EXPECT_EQ(late, "");
   }
+}
+
+TEST_F(PlevPlayProgram, PicturesGoOnWhenTheSoundEndsEarly) {
+  clip.soundFrames = clip.frames / 2;
+  ASSERT_TRUE(clip.write(dir.file("clip.plv")));
+  // Bounded, since a clock that stopped with the sound would hold the
+  // picture for ever.
+  const Outcome r = runIn(dir.path().string(), {"/usr/bin/timeout", "30", TOL_PLEVPLW, dir.file("clip.plv"), "/S", "/T3"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("Frames shown: 24\n"), std::string::npos) << r.out;
+  EXPECT_LT(playingTime(r.out), 2.5) << r.out;
 }
 
 TEST_F(PlevPlayProgram, SoundOnlyListsAndSeveralFiles) {
@@ -350,7 +373,7 @@ TEST_F(PlevPlayProgram, SoundOnlyListsAndSeveralFiles) {
   EXPECT_NE(list.out.find("/Vn"), std::string::npos);
   const Outcome two = runIn(dir.path().string(), {TOL_PLEVPLW, dir.file("clip.plv"), dir.file("missing.plv"),
                                                   dir.file("clip.plv"), "/s", "/f"});
-  EXPECT_EQ(two.code, 0);
+  EXPECT_EQ(two.code, 1);  // one of them failed
   EXPECT_NE(two.out.find("Frames shown: 48\n"), std::string::npos) << two.out;
   EXPECT_NE(two.err.find("missing.plv"), std::string::npos) << two.err;
 }

@@ -37,7 +37,7 @@ using tolapp::SoundOutput;
 // Seconds of sound queued ahead of the picture: several device buffers.
 constexpr double kSoundLead = 0.5;
 
-enum class Outcome { Finished, NextFile, Cancelled, Unreadable };
+enum class Outcome { Finished, NextFile, Cancelled, Unreadable, NoDisplay };
 
 // The screen side of one file: the texture and where it goes.
 struct Screen {
@@ -89,7 +89,7 @@ class Player {
     const uint32_t steps = passes ? uint32_t(std::min<uint64_t>(uint64_t(passes) * frames, UINT32_MAX)) : UINT32_MAX;
     std::vector<uint8_t> pixels(size_t(d->width) * size_t(d->height), 0);
     PlevSetDestination(d, 0, 0, d->width, d->height, pixels.data(), 0);
-    if (!o_.soundOnly && !openScreen(name, d)) return Outcome::Cancelled;
+    if (!o_.soundOnly && !openScreen(name, d)) return Outcome::NoDisplay;
 
     const double fileRate = d->frameTime > 0 ? 100000.0 / d->frameTime : double(d->framesPerSecond);
     const double rate = o_.fast ? 0 : o_.rateDen ? double(o_.rateNum) / o_.rateDen : fileRate;
@@ -217,7 +217,7 @@ class Player {
       ++s;
       if (d->readError) {
         std::fprintf(stderr, "plevplw: %s: the file cannot be read past frame %u\n", name.c_str(), s % frames);
-        outcome = Outcome::NextFile;
+        outcome = Outcome::Unreadable;
         break;
       }
     }
@@ -379,24 +379,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "plevplw: %s\n", error.c_str());
     return 1;
   }
-  if (options.files.size() == 1) {
-    player.playFile(options.files[0], options.loops);
-  } else {
-    // Endless loops stop when a pass plays nothing.
-    bool going = true;
-    for (int32_t pass = 0; going && (options.loops == 0 || pass < options.loops); ++pass) {
-      bool played = false;
-      for (const std::string& file : options.files) {
-        const Outcome outcome = player.playFile(file, 1);
-        played = played || outcome != Outcome::Unreadable;
-        if (outcome == Outcome::Cancelled) {
-          played = false;
-          break;
-        }
-      }
-      going = played;
+  // A single file plays its passes through its ring frame, a list is
+  // played again; a list none of whose files plays is not.
+  const bool single = options.files.size() == 1;
+  bool cancelled = false, failed = false;
+  for (int32_t pass = 0; !cancelled && (options.loops == 0 || pass < std::max(1, options.loops)); ++pass) {
+    bool played = false;
+    for (const std::string& file : options.files) {
+      const Outcome outcome = player.playFile(file, single ? options.loops : 1);
+      failed |= outcome == Outcome::Unreadable || outcome == Outcome::NoDisplay;
+      played |= outcome != Outcome::Unreadable;
+      cancelled |= outcome == Outcome::Cancelled || outcome == Outcome::NoDisplay;
+      if (cancelled) break;
     }
+    if (!played || single) break;
   }
   if (options.summary) std::fputs(player.statistics().summary().c_str(), stdout);
-  return 0;
+  return failed ? 1 : 0;
 }
