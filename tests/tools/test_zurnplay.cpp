@@ -267,11 +267,11 @@ class ZurnPlayProgram : public ::testing::Test {
 TEST_F(ZurnPlayProgram, PlaysOurClipToTheEndInSync) {
   const std::string clip = dir.file("clip.zrn");
   playAndCheck(dir.path().string(), {{clip, {"/N"}, 30, 15, true},
-                {clip, {}, 30, 15, true},
-                {clip, {"/L3"}, 90, 15, true},
-                {clip, {"/L3", "/T-1"}, 90, 15, false},
-                {clip, {"/E4", "/K"}, 30, 15, true},
-                {clip, {"/P", "/B1"}, 30, 15, true}});
+                                     {clip, {}, 30, 15, true},
+                                     {clip, {"/L3"}, 90, 15, true},
+                                     {clip, {"/L3", "/T-1"}, 90, 15, false},
+                                     {clip, {"/E4", "/K"}, 30, 15, true},
+                                     {clip, {"/P", "/B1"}, 30, 15, true}});
 }
 
 // The conformance vectors (both sound tracks), and a 640 x 480 clip at 30
@@ -286,11 +286,11 @@ TEST_F(ZurnPlayProgram, PlaysCorpusClipsWithoutSkipping) {
   ASSERT_EQ(z.code, 0) << z.err;
   const std::string clip = dir.file("leaf.zrn");
   playAndCheck(dir.path().string(), {{small, {}, 3, 25, true},
-                {small, {"/T9"}, 3, 25, true},
-                {tiny, {"/L2"}, 6, 25, true},
-                {clip, {"/L3"}, 90, 30, true},
-                {clip, {"/L5", "/T-1"}, 150, 30, false},
-                {clip, {"/E64"}, 30, 30, true}});
+                                     {small, {"/T9"}, 3, 25, true},
+                                     {tiny, {"/L2"}, 6, 25, true},
+                                     {clip, {"/L3"}, 90, 30, true},
+                                     {clip, {"/L5", "/T-1"}, 150, 30, false},
+                                     {clip, {"/E64"}, 30, 30, true}});
 }
 
 // The pictures of a clip as our decoder gives them through the 32-bit
