@@ -53,9 +53,10 @@ struct Ended {
   int status = -1;
 };
 
-bool reapTool(Ended& ended, int seconds) {
+bool reapTool(Ended& ended, int seconds, const std::function<void()>& meanwhile = {}) {
   return waitUntil(
       [&] {
+        if (meanwhile) meanwhile();
         siginfo_t info{};
         if (waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid == 0) return false;
         std::ifstream comm("/proc/" + std::to_string(info.si_pid) + "/comm");
@@ -150,6 +151,9 @@ class RoundTrip : public ::testing::Test {
     setenv("ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1", 1);
     prctl(PR_SET_CHILD_SUBREAPER, 1);
     tol::profile::writeString("TOL Video Tools", "LastVersionCheckDate", "2999-01-01");
+    // The players play on when other tests' windows take the focus.
+    tol::profile::writeString("TOL Video Tools", "ZurnQuickPlay", "/J");
+    tol::profile::writeString("TOL Video Tools", "PlevPlay", "/J");
     // Any box is a failure: recorded instead of waiting for a user.
     QtServices::messageHook = [this](const MessageRequest& m) {
       boxes_.push_back(m.title + ": " + m.text);
@@ -229,7 +233,13 @@ TEST_F(RoundTrip, CompressWithTheStatusWindowThenQuickPlay) {
   // launcher, which keeps it and does nothing else.
   ASSERT_TRUE(closeXWindow(title));
   Ended zurn;
-  ASSERT_TRUE(reapTool(zurn, 60)) << testing::PrintToString(traceLines(trace_));
+  // Other tests' windows on the same display can take the first close away
+  // (as a user's second click would, it is sent again).
+  int closes = 1;
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(reapTool(zurn, 60, [&] {
+    if (std::chrono::steady_clock::now() - start > std::chrono::seconds(5 * closes) && closeXWindow(title)) ++closes;
+  })) << testing::PrintToString(traceLines(trace_));
   EXPECT_EQ(zurn.name, "zurn");
   EXPECT_TRUE(WIFEXITED(zurn.status) && WEXITSTATUS(zurn.status) == 0) << zurn.status;
   EXPECT_EQ(traceLines(trace_).back(), "gone ");
