@@ -13,9 +13,10 @@
 #include "common/command_line.h"
 #include "common/pacing.h"
 #include "common/play_statistics.h"
-#include "common/sound_ring.h"
 #include "common/zurn_facts.h"
 #include "platform/profile.h"
+#include "player/player_keys.h"
+#include "player/sound_output.h"
 #include "tol/yuv.h"
 #include "tol/zurndecoder.h"
 #include "tol/zurnsound.h"
@@ -26,14 +27,14 @@ namespace {
 
 using tolapp::FrameAction;
 using tolapp::FrameTiming;
+using tolapp::KeyAction;
 using tolapp::PlayStatistics;
-using tolapp::SoundRing;
 
 // Unplayable: the file could not be opened; NoDisplay: no window or
 // texture for it, which ends the program.
 enum class Outcome { Finished, NextFile, Cancelled, Unplayable, NoDisplay };
 
-double now() { return double(SDL_GetPerformanceCounter()) / double(SDL_GetPerformanceFrequency()); }
+double now() { return tolapp::playerNow(); }
 
 // The picture as the renderer takes it: our own copy of the frame, kept
 // between frames so that the decoder converts only the areas that changed.
@@ -161,7 +162,7 @@ class Player {
     double pausedTotal = 0;
     auto wallClock = [&] { return now() - start - pausedTotal; };
     auto clock = [&] {
-      if (reader) return soundBase + ring_->clock(now());
+      if (reader) return soundBase + sound_.ring().clock(now());
       return wallClock();
     };
     double firstPresent = -1;  // playing time counts from the first picture
@@ -187,30 +188,13 @@ class Player {
         if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && !o_.playWithoutFocus)
           paused = false;
         if (e.type != SDL_KEYDOWN) return true;
-        switch (e.key.keysym.sym) {
-          case SDLK_SPACE:
-            if (!(o_.disabledKeys & kNoPauseKey)) paused = !paused;
-            break;
-          case SDLK_PERIOD:
-            if (!(o_.disabledKeys & kNoSkipKey)) {
-              outcome = Outcome::NextFile;
-              return false;
-            }
-            break;
-          case SDLK_ESCAPE:
-            if (!(o_.disabledKeys & kNoCancelKey)) {
-              outcome = Outcome::Cancelled;
-              return false;
-            }
-            break;
-          case SDLK_RIGHT:
-            seekTo = int32_t(facts.keyAfter(t)) + 1;
-            break;
-          case SDLK_LEFT:
-            seekTo = int32_t(facts.keyAtOrBefore(t > 0 ? t - 1 : 0)) + 1;
-            break;
-          default:
-            break;
+        switch (tolapp::keyAction(e.key.keysym.sym, o_.disabledKeys)) {
+          case KeyAction::Pause: paused = !paused; break;
+          case KeyAction::NextFile: outcome = Outcome::NextFile; return false;
+          case KeyAction::Cancel: outcome = Outcome::Cancelled; return false;
+          case KeyAction::SeekForward: seekTo = int32_t(facts.keyAfter(t)) + 1; break;
+          case KeyAction::SeekBack: seekTo = int32_t(facts.keyAtOrBefore(t > 0 ? t - 1 : 0)) + 1; break;
+          case KeyAction::None: break;
         }
         return true;
       };
@@ -219,10 +203,10 @@ class Player {
       while (running && SDL_PollEvent(&e)) running = handle(e);
       while (running && paused) {
         const double pauseStart = now();
-        if (reader) SDL_PauseAudioDevice(audio_, 1);
+        if (reader) sound_.play(false);
         if (SDL_WaitEventTimeout(&e, 100)) running = handle(e);
         pausedTotal += now() - pauseStart;
-        if (!paused && reader && soundStarted) SDL_PauseAudioDevice(audio_, 0);
+        if (!paused && reader && soundStarted) sound_.play(true);
       }
       if (!running) break;
       if (seekTo > 0 && seekTo <= d->frames) {
@@ -231,8 +215,8 @@ class Player {
         const uint32_t k = uint32_t(seekTo - 1);
         if (reader) {
           // The packets run ahead of their frames by the lead seen so far.
-          const double lead = soundBase + double(pushedBytes) / bytesPerSecond_ - timing.due(t);
-          ring_->clear();
+          const double lead = soundBase + double(pushedBytes) / sound_.bytesPerSecond() - timing.due(t);
+          sound_.ring().clear();
           soundBase = timing.due(k) + std::max(0.0, lead);
           pushedBytes = 0;
         }
@@ -242,7 +226,7 @@ class Player {
 
       if (reader) {
         const uint32_t got = ZurnTrackReaderGet(reader.get(), soundBuffer.data());
-        pushedBytes += ring_->push(soundBuffer.data(), got);
+        pushedBytes += sound_.ring().push(soundBuffer.data(), got);
       }
       stats_.frameRead(t < facts.frameBytes.size() ? facts.frameBytes[t] : 0, now() - playStart_);
       throttleReads(start);
@@ -269,7 +253,7 @@ class Player {
         }
         if (firstPresent < 0) firstPresent = now();
         if (reader && !soundStarted) {
-          SDL_PauseAudioDevice(audio_, 0);
+          sound_.play(true);
           soundStarted = true;
         }
         stats_.frameShown();
@@ -285,9 +269,9 @@ class Player {
     // Let the sound that runs ahead of the last frame finish.
     if (reader && outcome == Outcome::Finished) {
       const double end = facts.frames / std::max(rate, 1e-9);
-      while (ring_->queued() > 0 && clock() < end) SDL_Delay(5);
+      while (sound_.ring().queued() > 0 && clock() < end) SDL_Delay(5);
     }
-    if (reader) SDL_PauseAudioDevice(audio_, 1);
+    if (reader) sound_.play(false);
     if (firstPresent >= 0) stats_.playedFor(now() - firstPresent);
     return outcome;
   }
@@ -304,28 +288,8 @@ class Player {
     return nullptr;
   }
 
-  static void pullSound(void* self, Uint8* stream, int len) {
-    static_cast<Player*>(self)->ring_->pull(stream, uint32_t(len), now());
-  }
-
   bool openSound(const ZurnTrackReader* r) {
-    if (audio_) {
-      SDL_CloseAudioDevice(audio_);
-      audio_ = 0;
-    }
-    SDL_AudioSpec want{}, have{};
-    want.freq = r->rate;
-    want.format = r->bits == 16 ? AUDIO_S16SYS : AUDIO_U8;
-    want.channels = Uint8(r->channels);
-    want.samples = 1024;
-    while (want.samples > 256 && want.samples * 8 > uint32_t(r->rate)) want.samples /= 2;
-    want.callback = pullSound;
-    want.userdata = this;
-    audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (!audio_) return false;
-    bytesPerSecond_ = uint32_t(r->rate) * uint32_t(r->channels) * uint32_t(r->bits / 8);
-    ring_ = std::make_unique<SoundRing>(bytesPerSecond_ * 4, bytesPerSecond_, 0, have.silence);
-    return true;
+    return sound_.open(r->rate, r->bits == 16 ? AUDIO_S16SYS : AUDIO_U8, r->channels);
   }
 
   // /M: holds reading back to the simulated speed.
@@ -382,7 +346,7 @@ class Player {
   }
 
   void closeWindow() {
-    if (audio_) SDL_CloseAudioDevice(audio_);
+    sound_.close();
     if (picture_.texture) SDL_DestroyTexture(picture_.texture);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
@@ -393,10 +357,8 @@ class Player {
   bool haveAudio_ = false;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
-  SDL_AudioDeviceID audio_ = 0;
-  uint32_t bytesPerSecond_ = 1;
+  tolapp::SoundOutput sound_;
   double playStart_ = 0;  // the statistics' time runs on across files and loops
-  std::unique_ptr<SoundRing> ring_;
   Picture picture_;
   PlayStatistics stats_;
 };

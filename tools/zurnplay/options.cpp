@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/command_line.h"
+#include "common/switch_text.h"
 #include "tol/tolutil.h"
 
 namespace zurnplay {
@@ -51,13 +52,6 @@ constexpr const char* kUsage =
     "Keys: space pauses, period skips to the next file, Escape cancels,\n"
     "left and right arrows seek by key frames.\n";
 
-bool inRange(int32_t value, int32_t low, int32_t high, const char* what, std::string& error) {
-  if (value >= low && value <= high) return true;
-  error = std::string(what) + " must be from " + std::to_string(low) + " to " + std::to_string(high) + ", not " +
-          std::to_string(value);
-  return false;
-}
-
 Blit blitFromNumber(int32_t n) {
   switch (n) {
     case 1: case 9: case 10: return Blit::Rgb;
@@ -71,68 +65,38 @@ Blit blitFromNumber(int32_t n) {
 
 // Takes the switches out of text into o; the names stay in text.
 bool parseSwitches(char* text, PlayOptions& o, std::string& error) {
-  auto number = [&](char letter, int32_t fallback) {
-    const int32_t v = GetSwitchNum(text, letter, INT32_MIN);
-    if (v == INT32_MIN) return fallback;
-    o.switchesGiven = true;
-    return v;
-  };
-  auto flag = [&](char letter, bool current) {
-    if (!GetSwitch(text, letter)) return current;
-    o.switchesGiven = true;
-    return true;
-  };
-
-  const int32_t loops = number('L', -1);
-  if (loops >= 0) o.loops = loops;
-  else if (flag('L', false)) o.loops = 0;
-  int32_t num = 0, den = 0;
-  GetSwitchFractional(text, 'F', &num, &den, 0, 0);
-  if (den != 0) {
-    if (num <= 0 || den < 0) {
-      error = "/F needs a frame rate above 0";
-      return false;
-    }
-    o.switchesGiven = true;
-    o.fast = false;
-    o.rateNum = num;
-    o.rateDen = den;
-  } else if (flag('F', false)) {
-    o.fast = true;
-  }
-  o.summary = flag('S', o.summary);
-  o.liveStatistics = flag('Q', o.liveStatistics);
-  o.noSkip = flag('N', o.noSkip);
-  o.playWithoutFocus = flag('J', o.playWithoutFocus);
-  o.preload = flag('P', o.preload);
-  o.noReadAhead = flag('K', o.noReadAhead);
-  o.noPrefill = flag('G', o.noPrefill);
-  o.blackOutside = flag('R', o.blackOutside);
-  o.hideCursor = flag('C', o.hideCursor);
-  o.windowStyle = number('I', o.windowStyle);
-  o.x = number('X', o.x);
-  o.y = number('Y', o.y);
-  o.width = number('W', o.width);
-  o.height = number('H', o.height);
-  const int32_t a = number('A', o.scaling + (o.monochrome ? 100 : 0));
-  o.readAheadKilobytes = number('E', o.readAheadKilobytes);
-  o.readBytesPerSecond = number('M', o.readBytesPerSecond);
-  o.soundTrack = number('T', o.soundTrack);
-  const int32_t u = number('U', int32_t(o.disabledKeys));
-  const int32_t d = number('D', o.fullScreen + 100 * o.fullScreenDepth);
-  const int32_t b = number('B', -1);
+  tolapp::SwitchTaker take(text);
+  if (!take.loopAndRate(o.loops, o.fast, o.rateNum, o.rateDen, error)) return false;
+  o.summary = take.flag('S', o.summary);
+  o.liveStatistics = take.flag('Q', o.liveStatistics);
+  o.noSkip = take.flag('N', o.noSkip);
+  o.playWithoutFocus = take.flag('J', o.playWithoutFocus);
+  o.preload = take.flag('P', o.preload);
+  o.noReadAhead = take.flag('K', o.noReadAhead);
+  o.noPrefill = take.flag('G', o.noPrefill);
+  o.blackOutside = take.flag('R', o.blackOutside);
+  o.hideCursor = take.flag('C', o.hideCursor);
+  o.windowStyle = take.number('I', o.windowStyle);
+  o.x = take.number('X', o.x);
+  o.y = take.number('Y', o.y);
+  o.width = take.number('W', o.width);
+  o.height = take.number('H', o.height);
+  const int32_t a = take.number('A', o.scaling + (o.monochrome ? 100 : 0));
+  o.readAheadKilobytes = take.number('E', o.readAheadKilobytes);
+  o.readBytesPerSecond = take.number('M', o.readBytesPerSecond);
+  o.soundTrack = take.number('T', o.soundTrack);
+  const int32_t u = take.number('U', int32_t(o.disabledKeys));
+  const int32_t d = take.number('D', o.fullScreen + 100 * o.fullScreenDepth);
+  const int32_t b = take.number('B', -1);
   if (GetSwitch(text, '!')) o.quickPlay = true;
   if (GetSwitch(text, '?')) o.listSwitches = true;
   GetSwitchNum(text, '#', 0);  // the launcher's window: nothing to report to
   GetSwitch(text, '#');
 
-  const std::string left = tolapp::leftoverSwitch(text);
-  if (!left.empty()) {
-    const std::string known = "LFSQNJPKGRCIXYWHAEMTUDB!#?";
-    const char letter = char(std::toupper(static_cast<unsigned char>(left.size() > 1 ? left[1] : ' ')));
-    error = (known.find(letter) != std::string::npos ? "bad or repeated switch: " : "unknown switch: ") + left;
-    return false;
-  }
+  o.switchesGiven = o.switchesGiven || take.given();
+  error = tolapp::leftoverSwitchError(text, "LFSQNJPKGRCIXYWHAEMTUDB!#?");
+  if (!error.empty()) return false;
+  using tolapp::inRange;
   if (!inRange(o.windowStyle, 0, 2, "the window style (/I)", error) ||
       !inRange(a % 100, 0, 3, "the scaling (/A)", error) || !inRange(a / 100, 0, 1, "the scaling (/A)", error) ||
       !inRange(o.width, 0, 16384, "the width (/W)", error) ||
@@ -165,15 +129,8 @@ bool parsePlayCommandLine(const std::string& line, PlayOptions& o, std::string& 
   o = PlayOptions{};
   std::vector<char> buffer(line.begin(), line.end());
   buffer.push_back(0);
-  char* text = buffer.data();
-  if (!parseSwitches(text, o, error)) return false;
-  std::vector<char> word(buffer.size());
-  for (;;) {
-    Trim(text);
-    if (!*text) break;
-    GetAndRemoveFirstQuotedN(word.data(), uint32_t(word.size()), text);
-    if (word[0]) o.files.push_back(word.data());
-  }
+  if (!parseSwitches(buffer.data(), o, error)) return false;
+  o.files = tolapp::remainingNames(buffer.data());
   if (o.files.empty() && !o.listSwitches) {
     error = "no file to play";
     return false;
@@ -182,18 +139,10 @@ bool parsePlayCommandLine(const std::string& line, PlayOptions& o, std::string& 
 }
 
 bool applyQuickPlay(const std::string& quick, PlayOptions& o, std::string& error) {
-  std::vector<char> buffer(quick.begin(), quick.end());
-  buffer.push_back(0);
   PlayOptions merged = o;
-  if (!parseSwitches(buffer.data(), merged, error)) {
-    error = "the ZurnQuickPlay setting: " + error;
+  if (!tolapp::parseSwitchSetting(quick, "ZurnQuickPlay",
+                                  [&](char* text, std::string& e) { return parseSwitches(text, merged, e); }, error))
     return false;
-  }
-  Trim(buffer.data());
-  if (buffer[0]) {
-    error = std::string("the ZurnQuickPlay setting holds more than switches: ") + buffer.data();
-    return false;
-  }
   o = merged;
   return true;
 }

@@ -10,9 +10,6 @@
 
 namespace zurnplay {
 
-// Keys that /U can disable (bit values of its number).
-enum DisabledKey : uint32_t { kNoPauseKey = 1, kNoSkipKey = 2, kNoCancelKey = 4 };
-
 // Texture kinds the renderer may be asked for (/B), in the dialog's order.
 enum class Blit { Automatic, Rgb, RgbSoftware, Yv12, Yuy2, Uyvy };
 
@@ -38,7 +35,7 @@ struct PlayOptions {
   int32_t readAheadKilobytes = 0;   // /E
   int32_t readBytesPerSecond = 0;   // /M: 0 the disk's own speed
   int32_t soundTrack = -2;          // /T: track id, -1 no sound, -2 the first playable
-  uint32_t disabledKeys = 0;        // /U
+  uint32_t disabledKeys = 0;        // /U: tolapp::PlayerKeyBits
   int32_t fullScreen = 0;           // /D mod 100: 0 windowed, else a mode of kFullScreenModes
   int32_t fullScreenDepth = 0;      // /D / 100
   Blit blit = Blit::Automatic;      // /B
