@@ -13,12 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "common/command_line.h"
 #include "common/pacing.h"
 #include "common/play_statistics.h"
 #include "player/player_keys.h"
+#include "player/player_start.h"
 #include "player/sound_output.h"
-#include "platform/profile.h"
 #include "plevplw/options.h"
 #include "plevplw/picture.h"
 #include "plevplw/sound_feed.h"
@@ -353,27 +352,10 @@ class Player {
 int main(int argc, char** argv) {
   using namespace plevplw;
   PlayOptions options;
+  const int start = tolapp::readPlayerCommandLine(argc, argv, "plevplw", "PlevQuickPlay", playUsageText(),
+                                                  parsePlayCommandLine, applyQuickPlay, options);
+  if (start >= 0) return start;
   std::string error;
-  if (tolapp::splitArguments(argc, argv).help) {
-    std::fputs(playUsageText(), stdout);
-    return 0;
-  }
-  if (!parsePlayCommandLine(tolapp::joinArguments(argc, argv), options, error)) {
-    std::fprintf(stderr, "plevplw: %s\n\n%s", error.c_str(), playUsageText());
-    return 2;
-  }
-  if (options.listSwitches) {
-    std::fputs(playUsageText(), stdout);
-    return 0;
-  }
-  if (!options.switchesGiven) {
-    char quick[256];
-    tol::profile::getString("TOL Video Tools", "PlevQuickPlay", "", quick, sizeof quick);
-    if (!applyQuickPlay(quick, options, error)) {
-      std::fprintf(stderr, "plevplw: %s\n", error.c_str());
-      return 2;
-    }
-  }
   Player player(options);
   if (!player.init(error)) {
     std::fprintf(stderr, "plevplw: %s\n", error.c_str());
