@@ -19,6 +19,36 @@ std::vector<std::string> remainingNames(char* text);
 bool parseSwitchSetting(const std::string& setting, const char* key,
                         const std::function<bool(char* text, std::string& error)>& parse, std::string& error);
 
+// A player's command line: its switches read by parseSwitches over fresh
+// options, the rest its files (at least one unless it lists its switches).
+template <class Options>
+bool parsePlayerLine(const std::string& line, Options& o, bool (*parseSwitches)(char*, Options&, std::string&),
+                     std::string& error) {
+  o = Options{};
+  std::vector<char> buffer(line.begin(), line.end());
+  buffer.push_back(0);
+  if (!parseSwitches(buffer.data(), o, error)) return false;
+  o.files = remainingNames(buffer.data());
+  if (o.files.empty() && !o.listSwitches) {
+    error = "no file to play";
+    return false;
+  }
+  return true;
+}
+
+// A player's quick-play setting (switches only) read over options; they
+// stay as they were when it does not read.
+template <class Options>
+bool applyPlayerQuickPlay(const std::string& quick, const char* key, Options& o,
+                          bool (*parseSwitches)(char*, Options&, std::string&), std::string& error) {
+  Options merged = o;
+  if (!parseSwitchSetting(quick, key, [&](char* text, std::string& e) { return parseSwitches(text, merged, e); },
+                          error))
+    return false;
+  o = merged;
+  return true;
+}
+
 // Takes switches out of a command-line text with tolutil's parsers, noting
 // whether any was there.
 class SwitchTaker {

@@ -120,25 +120,11 @@ const Size kResolutions[5] = {{0, 0}, {640, 400}, {640, 480}, {800, 600}, {1024,
 const char* playUsageText() { return kUsage; }
 
 bool parsePlayCommandLine(const std::string& line, PlayOptions& o, std::string& error) {
-  o = PlayOptions{};
-  std::vector<char> buffer(line.begin(), line.end());
-  buffer.push_back(0);
-  if (!parseSwitches(buffer.data(), o, error)) return false;
-  o.files = tolapp::remainingNames(buffer.data());
-  if (o.files.empty() && !o.listSwitches) {
-    error = "no file to play";
-    return false;
-  }
-  return true;
+  return tolapp::parsePlayerLine(line, o, parseSwitches, error);
 }
 
 bool applyQuickPlay(const std::string& quick, PlayOptions& o, std::string& error) {
-  PlayOptions merged = o;
-  if (!tolapp::parseSwitchSetting(quick, "PlevQuickPlay",
-                                  [&](char* text, std::string& e) { return parseSwitches(text, merged, e); }, error))
-    return false;
-  o = merged;
-  return true;
+  return tolapp::applyPlayerQuickPlay(quick, "PlevQuickPlay", o, parseSwitches, error);
 }
 
 }  // namespace plevplw

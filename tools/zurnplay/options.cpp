@@ -126,25 +126,11 @@ const Mode kFullScreenModes[14] = {{0, 0},     {320, 200}, {320, 240},  {320, 40
 const char* playUsageText() { return kUsage; }
 
 bool parsePlayCommandLine(const std::string& line, PlayOptions& o, std::string& error) {
-  o = PlayOptions{};
-  std::vector<char> buffer(line.begin(), line.end());
-  buffer.push_back(0);
-  if (!parseSwitches(buffer.data(), o, error)) return false;
-  o.files = tolapp::remainingNames(buffer.data());
-  if (o.files.empty() && !o.listSwitches) {
-    error = "no file to play";
-    return false;
-  }
-  return true;
+  return tolapp::parsePlayerLine(line, o, parseSwitches, error);
 }
 
 bool applyQuickPlay(const std::string& quick, PlayOptions& o, std::string& error) {
-  PlayOptions merged = o;
-  if (!tolapp::parseSwitchSetting(quick, "ZurnQuickPlay",
-                                  [&](char* text, std::string& e) { return parseSwitches(text, merged, e); }, error))
-    return false;
-  o = merged;
-  return true;
+  return tolapp::applyPlayerQuickPlay(quick, "ZurnQuickPlay", o, parseSwitches, error);
 }
 
 }  // namespace zurnplay
