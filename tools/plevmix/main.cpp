@@ -226,17 +226,6 @@ int run(const MixOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const tolapp::CommandLine line = tolapp::splitArguments(argc, argv);
-  if (line.help || argc < 2) {
-    std::fputs(kUsage, line.help ? stdout : stderr);
-    return line.help ? 0 : 2;
-  }
-  MixOptions options;
-  std::string error;
   // The writer's temporary name is the output's with ".mix.tmp" appended.
-  if (!zurnmixtool::parseMixCommandLine(line, -1, options, error, 119)) {
-    std::fprintf(stderr, "plevmix: %s\n(plevmix --help lists the switches)\n", error.c_str());
-    return 2;
-  }
-  return run(options);
+  return zurnmixtool::mixerMain(argc, argv, "plevmix", kUsage, -1, 119, run);
 }

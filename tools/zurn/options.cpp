@@ -56,12 +56,7 @@ constexpr const char* kUsage =
     "Ctrl-C stops and keeps a valid file of the frames compressed so far.\n"
     "Exit codes: 0 done, 1 failed, 2 bad command line, 130 stopped.\n";
 
-bool inRange(int32_t value, int32_t low, int32_t high, const char* what, std::string& error) {
-  if (value >= low && value <= high) return true;
-  error = std::string(what) + " must be from " + std::to_string(low) + " to " + std::to_string(high) + ", not " +
-          std::to_string(value);
-  return false;
-}
+using tolapp::inRange;
 
 }  // namespace
 

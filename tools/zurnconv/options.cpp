@@ -109,12 +109,7 @@ void moveSwitch(char* text, char from, char to, std::string& sound) {
   sound += std::string(" /") + to + value.data();
 }
 
-bool inRange(int32_t value, int32_t low, int32_t high, const char* what, std::string& error) {
-  if (value >= low && value <= high) return true;
-  error = std::string(what) + " must be from " + std::to_string(low) + " to " + std::to_string(high) + ", not " +
-          std::to_string(value);
-  return false;
-}
+using tolapp::inRange;
 
 }  // namespace
 

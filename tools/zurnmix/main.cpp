@@ -158,16 +158,5 @@ int run(const MixOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const tolapp::CommandLine line = tolapp::splitArguments(argc, argv);
-  if (line.help || argc < 2) {
-    std::fputs(kUsage, line.help ? stdout : stderr);
-    return line.help ? 0 : 2;
-  }
-  MixOptions options;
-  std::string error;
-  if (!zurnmixtool::parseMixCommandLine(line, 4, options, error)) {
-    std::fprintf(stderr, "zurnmix: %s\n(zurnmix --help lists the switches)\n", error.c_str());
-    return 2;
-  }
-  return run(options);
+  return zurnmixtool::mixerMain(argc, argv, "zurnmix", kUsage, 4, 123, run);
 }

@@ -1,5 +1,6 @@
 #include "zurnmix/options.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "tol/sfile.h"
@@ -43,6 +44,22 @@ bool parseMixCommandLine(const tolapp::CommandLine& line, int32_t defaultLevel, 
   o.output = line.names[2];
   return tolapp::fitName(o.video, error) && tolapp::fitName(o.sound, error) &&
          tolapp::fitName(o.output, error, outputLimit);
+}
+
+int mixerMain(int argc, char** argv, const char* tool, const char* usage, int32_t defaultLevel, size_t outputLimit,
+              int (*run)(const MixOptions&)) {
+  const tolapp::CommandLine line = tolapp::splitArguments(argc, argv);
+  if (line.help || argc < 2) {
+    std::fputs(usage, line.help ? stdout : stderr);
+    return line.help ? 0 : 2;
+  }
+  MixOptions options;
+  std::string error;
+  if (!parseMixCommandLine(line, defaultLevel, options, error, outputLimit)) {
+    std::fprintf(stderr, "%s: %s\n(%s --help lists the switches)\n", tool, error.c_str(), tool);
+    return 2;
+  }
+  return run(options);
 }
 
 }  // namespace zurnmixtool

@@ -32,4 +32,9 @@ struct MixOptions {
 bool parseMixCommandLine(const tolapp::CommandLine& line, int32_t defaultLevel, MixOptions& options,
                          std::string& error, size_t outputLimit = 123);
 
+// A mixer's main: "--help" (or no arguments) prints usage; a command line
+// that does not read gives its message (exit code 2); else run's exit code.
+int mixerMain(int argc, char** argv, const char* tool, const char* usage, int32_t defaultLevel, size_t outputLimit,
+              int (*run)(const MixOptions&));
+
 }  // namespace zurnmixtool
